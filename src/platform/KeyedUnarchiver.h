@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ArchiveArray.h"
+#include "ArchiveDecoder.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Reads one keyed archive. The input is hostile: every reference, length and
+// nesting level is checked and any violation yields a clear error, never a
+// crash or an allocation beyond what the input's size justifies.
+class KeyedUnarchiver
+{
+public:
+    struct Limits
+    {
+        int maxDepth = 128;
+        qint64 maxBytes = qint64(4) << 30; // input larger than this is refused
+    };
+
+    explicit KeyedUnarchiver(QByteArrayView data);
+    KeyedUnarchiver(QByteArrayView data, const Limits &limits);
+    ~KeyedUnarchiver();
+
+    // False when the bytes are not a well-formed archive, or when decoding
+    // through the views has since found a wrong kind or refused object.
+    bool isValid() const;
+    QString errorString() const;
+
+    // The top-level dictionary (one key per file by convention).
+    ArchiveDecoder root() const;
+
+    template<class T>
+    std::unique_ptr<T> decodeTopLevelObject(QStringView key)
+    {
+        if (!isValid())
+            return nullptr;
+        auto object = root().decodeObject<T>(key);
+        return isValid() ? std::move(object) : nullptr;
+    }
+
+    template<class T>
+    static std::unique_ptr<T> unarchivedObject(QByteArrayView data, QStringView key,
+                                               QString *error = nullptr)
+    {
+        KeyedUnarchiver unarchiver(data);
+        auto object = unarchiver.decodeTopLevelObject<T>(key);
+        if (!object && error)
+            *error = unarchiver.isValid()
+                ? QStringLiteral("the archive holds no %1 under \"%2\"").arg(T::archiveClassName(), key)
+                : unarchiver.errorString();
+        return object;
+    }
+
+private:
+    std::shared_ptr<ArchiveDocument> m_document;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// One category per subsystem; "Err ..." lines are written as warnings.
+Q_DECLARE_LOGGING_CATEGORY(lcPlatform)
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+Q_DECLARE_LOGGING_CATEGORY(lcDocument)
+Q_DECLARE_LOGGING_CATEGORY(lcStorage)
+Q_DECLARE_LOGGING_CATEGORY(lcList)
+Q_DECLARE_LOGGING_CATEGORY(lcConvert)
+Q_DECLARE_LOGGING_CATEGORY(lcScript)
+Q_DECLARE_LOGGING_CATEGORY(lcTasks)
+Q_DECLARE_LOGGING_CATEGORY(lcPrefs)
+Q_DECLARE_LOGGING_CATEGORY(lcUi)

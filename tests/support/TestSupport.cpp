@@ -1,0 +1,8 @@
+#include "TestSupport.h"
+
+#include <QStandardPaths>
+
+void enableIsolatedTestEnvironment()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}

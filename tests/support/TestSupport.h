@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// Makes QStandardPaths and QSettings point into throw-away test locations.
+void enableIsolatedTestEnvironment();
