@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QMutex>
+#include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QVariant>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 struct Notification
@@ -46,8 +46,13 @@ public:
 private:
     struct Observer;
     void forgetReceiver(QObject *receiver);
+    // Marks the matching observers dead and takes them out of the list; the
+    // caller disconnects the returned connections after unlocking.
+    template<class Predicate>
+    std::vector<QMetaObject::Connection> detachLocked(Predicate &&matches);
 
-    mutable QMutex m_mutex;
+    // A standard mutex, so that thread sanitizers see the locking.
+    mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<Observer>> m_observers;
     Token m_nextToken = 1;
 };

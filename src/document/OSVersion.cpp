@@ -1,0 +1,6 @@
+#include "OSVersion.h"
+
+bool OSVersion::osVersion()
+{
+    return true;
+}
