@@ -1,0 +1,242 @@
+#include "PrivatePasswordObject.h"
+
+#include "MasterSecurityObject.h"
+#include "platform/AlertSheetModal.h"
+#include "platform/ArchiveDecoder.h"
+#include "platform/ArchiveEncoder.h"
+
+namespace {
+const QString kList = QStringLiteral("privatePasswordListDictionary");
+const QString kState = QStringLiteral("privatePasswordWithState");
+const QString kTitle = QStringLiteral("privatePasswordTitleString");
+const QString kPassword = QStringLiteral("privatePasswordString");
+const QString kProtectFile = QStringLiteral("protectFileByPasswordWithState");
+const QString kSaveItNewly = QStringLiteral("saveItNewlyConfirmWithState");
+
+const QString kEntryPassword = QStringLiteral("password");
+const QString kEntryProtectFile = QStringLiteral("protectFile");
+const QString kEntrySaveItNewly = QStringLiteral("saveItNewly");
+
+bool registerText(QString &field, const QString &value)
+{
+    if (value.isEmpty()) {
+        field = QStringLiteral("");
+        return false;
+    }
+    field = value;
+    return true;
+}
+
+QString entryPassword(const QVariant &entry)
+{
+    return entry.toMap().value(kEntryPassword).toString();
+}
+
+// A stored list comes from a file: keep only titled map entries, each in the
+// shape makingPrivatePasswordObject() produces.
+QVariantMap wellFormedList(const QVariantMap &stored)
+{
+    QVariantMap list;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        if (it.key().isEmpty() || it.value().typeId() != QMetaType::QVariantMap)
+            continue;
+        const QVariantMap entry = it.value().toMap();
+        const QVariant password = entry.value(kEntryPassword);
+        if (password.typeId() != QMetaType::QString)
+            continue;
+        list.insert(it.key(), QVariantMap{
+            {kEntryPassword, password.toString()},
+            {kEntryProtectFile, entry.value(kEntryProtectFile).toBool()},
+            {kEntrySaveItNewly, entry.value(kEntrySaveItNewly).toBool()},
+        });
+    }
+    return list;
+}
+
+// Parts live in mutable owners so that const readers can create them too.
+template<class T>
+T *lazyPart(std::unique_ptr<T> &part)
+{
+    if (!part) {
+        part = std::make_unique<T>();
+        part->initializationUserObject();
+    }
+    return part.get();
+}
+} // namespace
+
+PrivatePasswordObject::PrivatePasswordObject()
+    : m_privatePasswordTitleString(QStringLiteral(""))
+    , m_privatePasswordString(QStringLiteral(""))
+{
+}
+
+PrivatePasswordObject::~PrivatePasswordObject() = default;
+
+void PrivatePasswordObject::encodeWithCoder(ArchiveEncoder &coder) const
+{
+    if (!confirmPrivatePasswordListDictionary())
+        return;
+    coder.encodeValue(m_privatePasswordListDictionary, kList);
+    if (m_privatePasswordWithState) {
+        coder.encodeBool(true, kState);
+        if (confirmPrivatePasswordTitleString())
+            coder.encodeString(m_privatePasswordTitleString, kTitle);
+        if (confirmPrivatePasswordString())
+            coder.encodeString(m_privatePasswordString, kPassword);
+        coder.encodeBool(m_protectFileByPasswordWithState, kProtectFile);
+        coder.encodeBool(m_saveItNewlyConfirmWithState, kSaveItNewly);
+    } else {
+        coder.encodeBool(false, kState);
+        coder.encodeBool(false, kProtectFile);
+    }
+}
+
+bool PrivatePasswordObject::initWithCoder(const ArchiveDecoder &coder)
+{
+    if (!coder.containsValueForKey(kList)
+        || !registerPrivatePasswordListDictionary(wellFormedList(coder.decodeValue(kList).toMap())))
+        return !coder.failed();
+    if (coder.decodeBool(kState)) {
+        registerPrivatePasswordWithState(true);
+        registerPrivatePasswordTitleString(coder.decodeString(kTitle));
+        registerPrivatePasswordString(coder.decodeString(kPassword));
+        registerProtectFileByPasswordWithState(coder.decodeBool(kProtectFile));
+        registerSaveItNewlyConfirmWithState(coder.decodeBool(kSaveItNewly));
+    } else {
+        registerPrivatePasswordWithState(false);
+        registerProtectFileByPasswordWithState(false);
+        registerSaveItNewlyConfirmWithState(false);
+    }
+    return !coder.failed();
+}
+
+void PrivatePasswordObject::initializationUserObject()
+{
+    m_privatePasswordListDictionary.clear();
+    m_privatePasswordWithState = false;
+    registerPrivatePasswordTitleString(QString());
+    registerPrivatePasswordString(QString());
+    m_protectFileByPasswordWithState = false;
+    m_saveItNewlyConfirmWithState = false;
+}
+
+bool PrivatePasswordObject::setTheEnvironmentalAtDecoder(const PrivatePasswordObject *other)
+{
+    if (!other)
+        return false;
+    registerPrivatePasswordListDictionary(other->privatePasswordListDictionary());
+    registerPrivatePasswordWithState(other->privatePasswordWithState());
+    registerPrivatePasswordTitleString(other->privatePasswordTitleString());
+    registerPrivatePasswordString(other->privatePasswordString());
+    registerProtectFileByPasswordWithState(other->protectFileByPasswordWithState());
+    registerSaveItNewlyConfirmWithState(other->saveItNewlyConfirmWithState());
+    return true;
+}
+
+bool PrivatePasswordObject::registerPrivatePasswordListDictionary(const QVariantMap &list)
+{
+    if (list.isEmpty()) {
+        m_privatePasswordListDictionary.clear();
+        return false;
+    }
+    m_privatePasswordListDictionary = list;
+    return true;
+}
+
+bool PrivatePasswordObject::registerPrivatePasswordTitleString(const QString &value)
+{
+    return registerText(m_privatePasswordTitleString, value);
+}
+
+bool PrivatePasswordObject::registerPrivatePasswordString(const QString &value)
+{
+    return registerText(m_privatePasswordString, value);
+}
+
+MasterSecurityObject *PrivatePasswordObject::masterSecurityObject()
+{
+    return lazyPart(m_masterSecurityObject);
+}
+
+const MasterSecurityObject *PrivatePasswordObject::masterSecurityObject() const
+{
+    return lazyPart(m_masterSecurityObject);
+}
+
+QVariantMap PrivatePasswordObject::makingPrivatePasswordObject() const
+{
+    return QVariantMap{
+        {kEntryPassword, m_privatePasswordString},
+        {kEntryProtectFile, m_protectFileByPasswordWithState},
+        {kEntrySaveItNewly, m_saveItNewlyConfirmWithState},
+    };
+}
+
+bool PrivatePasswordObject::workPrivatePasswordTitleAtString(const QString &title)
+{
+    if (!registerPrivatePasswordTitleString(title))
+        return false;
+    const auto found = m_privatePasswordListDictionary.constFind(title);
+    if (found == m_privatePasswordListDictionary.cend())
+        return false;
+    const QVariantMap entry = found.value().toMap();
+    if (!registerPrivatePasswordString(entry.value(kEntryPassword).toString()))
+        return false;
+    registerProtectFileByPasswordWithState(entry.value(kEntryProtectFile).toBool());
+    registerSaveItNewlyConfirmWithState(entry.value(kEntrySaveItNewly).toBool());
+    return true;
+}
+
+bool PrivatePasswordObject::addPrivatePasswordListAtTitle(const QString &title, const QString &password)
+{
+    if (title.isEmpty() || password.isEmpty())
+        return false;
+    const auto found = m_privatePasswordListDictionary.constFind(title);
+    if (found != m_privatePasswordListDictionary.cend()) {
+        if (entryPassword(found.value()) != password) {
+            AlertSheetModal::openAlert(10421, QStringLiteral(""));
+            return false;
+        }
+        return AlertSheetModal::openAlert(10422, title);
+    }
+    // The given password, not whatever is current: an entry must never be
+    // stored with a password other than the one the caller vouched for.
+    QVariantMap entry = makingPrivatePasswordObject();
+    entry.insert(kEntryPassword, password);
+    m_privatePasswordListDictionary.insert(title, entry);
+    return true;
+}
+
+bool PrivatePasswordObject::changePrivatePasswordAtTitle(const QString &title, const QString &password)
+{
+    if (title.isEmpty() || password.isEmpty() || !m_privatePasswordListDictionary.contains(title))
+        return false;
+    registerPrivatePasswordString(password);
+    m_privatePasswordListDictionary.insert(title, makingPrivatePasswordObject());
+    return true;
+}
+
+bool PrivatePasswordObject::removePrivatePasswordListAtTitle(const QString &title, const QString &password)
+{
+    if (title.isEmpty() || password.isEmpty() || !confirmPrivatePasswordListDictionary())
+        return false;
+    const auto found = m_privatePasswordListDictionary.constFind(title);
+    if (found == m_privatePasswordListDictionary.cend()) {
+        AlertSheetModal::openAlert(10425, title);
+        return false;
+    }
+    if (entryPassword(found.value()) != password) {
+        AlertSheetModal::openAlert(10424, QStringLiteral(""));
+        return false;
+    }
+    if (!AlertSheetModal::openAlert(10423, title))
+        return false;
+    m_privatePasswordListDictionary.remove(title);
+    return true;
+}
+
+bool PrivatePasswordObject::inspectionPrivatePasswordTitleString(const QString &title) const
+{
+    return confirmPrivatePasswordListDictionary() && m_privatePasswordListDictionary.contains(title);
+}

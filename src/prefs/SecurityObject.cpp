@@ -1,0 +1,79 @@
+#include "SecurityObject.h"
+
+#include "MasterSecurityObject.h"
+#include "PrivatePasswordObject.h"
+#include "platform/ArchiveDecoder.h"
+#include "platform/ArchiveEncoder.h"
+
+namespace {
+const QString kPrivatePassword = QStringLiteral("privatePasswordObject");
+const QString kMasterSecurity = QStringLiteral("masterSecurityObject");
+
+// Parts live in mutable owners so that const readers can create them too.
+template<class T>
+T *lazyPart(std::unique_ptr<T> &part)
+{
+    if (!part) {
+        part = std::make_unique<T>();
+        part->initializationUserObject();
+    }
+    return part.get();
+}
+} // namespace
+
+SecurityObject::SecurityObject() = default;
+SecurityObject::~SecurityObject() = default;
+
+void SecurityObject::encodeWithCoder(ArchiveEncoder &coder) const
+{
+    coder.encodeObject(*privatePasswordObject(), kPrivatePassword);
+    coder.encodeObject(*masterSecurityObject(), kMasterSecurity);
+}
+
+bool SecurityObject::initWithCoder(const ArchiveDecoder &coder)
+{
+    if (const auto decoded = coder.decodeObject<PrivatePasswordObject>(kPrivatePassword))
+        privatePasswordObject()->setTheEnvironmentalAtDecoder(decoded.get());
+    else
+        privatePasswordObject()->initializationUserObject();
+    if (const auto decoded = coder.decodeObject<MasterSecurityObject>(kMasterSecurity))
+        masterSecurityObject()->setTheEnvironmentalAtDecoder(decoded.get());
+    else
+        masterSecurityObject()->initializationUserObject();
+    return !coder.failed();
+}
+
+void SecurityObject::initializationUserObject()
+{
+    privatePasswordObject()->initializationUserObject();
+    masterSecurityObject()->initializationUserObject();
+}
+
+bool SecurityObject::setTheEnvironmentalAtDecoder(const SecurityObject *other)
+{
+    if (!other)
+        return false;
+    privatePasswordObject()->setTheEnvironmentalAtDecoder(other->privatePasswordObject());
+    masterSecurityObject()->setTheEnvironmentalAtDecoder(other->masterSecurityObject());
+    return true;
+}
+
+PrivatePasswordObject *SecurityObject::privatePasswordObject()
+{
+    return lazyPart(m_privatePasswordObject);
+}
+
+const PrivatePasswordObject *SecurityObject::privatePasswordObject() const
+{
+    return lazyPart(m_privatePasswordObject);
+}
+
+MasterSecurityObject *SecurityObject::masterSecurityObject()
+{
+    return lazyPart(m_masterSecurityObject);
+}
+
+const MasterSecurityObject *SecurityObject::masterSecurityObject() const
+{
+    return lazyPart(m_masterSecurityObject);
+}
