@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/NotificationCenter.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+
+class AppPlatform;
+class DomainObject;
+class MyDocumentController;
+class PreferencesSource;
+class RootCachesFolder;
+
+// The application's controller for the whole run: loads the preferences and
+// builds the caches folder tree at start-up, carries the application-wide
+// commands, and clears the temporary folders at the end. The windowing layer
+// is reached only through AppPlatform.
+class AppController : public QObject
+{
+    Q_OBJECT
+public:
+    // Without a centre the default one is used. The platform must outlive
+    // the controller.
+    explicit AppController(AppPlatform *platform, NotificationCenter *center = nullptr,
+                           QObject *parent = nullptr);
+    ~AppController() override;
+
+    DomainObject *domainObject();
+    const DomainObject *domainObject() const;
+    RootCachesFolder *rootCachesFolder();
+    const RootCachesFolder *rootCachesFolder() const;
+    PreferencesSource *preferencesSource();
+    const PreferencesSource *preferencesSource() const;
+    // The shared document controller; owned here.
+    MyDocumentController *documentController() const { return m_documentController.get(); }
+
+    bool registerUserDocumentFilePath(const QString &value);
+    bool confirmUserDocumentFilePath() const { return !m_userDocumentFilePath.isEmpty(); }
+    QString userDocumentFilePath() const { return m_userDocumentFilePath; }
+    // Refuses an empty dictionary and keeps the old one.
+    bool registerUpdateSituationDic(const QVariantMap &dictionary);
+    QVariantMap updateSituationDic() const { return m_updateSituationDic; }
+
+    // Start-up, run once when the main interface is loaded.
+    void awakeFromNib();
+    // Loads the stored preferences; false when none are stored.
+    bool developUserDefaults();
+    // Stores the current preferences.
+    bool makingUserDefaultsDictionary();
+
+    // Commands.
+    void newDocument();
+    void importListItemsFilePath();
+    void exportListItemsFile();
+    void setingToolShow_info();
+    void setingToolShow_edit();
+    void setingToolShow_search();
+    void setingToolWihtState(int state);
+    void showFontPanel();
+    void showFontColorPanel();
+    void openPreferences();
+    void showSharedHelp();
+
+    // Application delegate answers.
+    bool applicationShouldOpenUntitledFile() const;
+    void applicationWillFinishLaunching() {}
+    void applicationDidFinishLaunching() {}
+    void applicationWillTerminate();
+    void cachesFolderInitialization();
+
+private Q_SLOTS:
+    // The open flow's handlers; their work arrives with the open flow.
+    void answerPasswordWithOpenFileNotification(const Notification &notification);
+    void loadingOfTheNotification(const Notification &notification);
+
+private:
+    AppPlatform *m_platform = nullptr;
+    NotificationCenter *m_center = nullptr;
+    mutable std::unique_ptr<DomainObject> m_domainObject;
+    mutable std::unique_ptr<RootCachesFolder> m_rootCachesFolder;
+    mutable std::unique_ptr<PreferencesSource> m_preferencesSource;
+    QString m_userDocumentFilePath;
+    QVariantMap m_updateSituationDic;
+    std::unique_ptr<MyDocumentController> m_documentController;
+    bool m_observing = false;
+};
