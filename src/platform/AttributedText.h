@@ -42,6 +42,19 @@ public:
     bool setRuns(const QList<Run> &runs);
     void append(const AttributedText &other);
 
+    // For compact stores that keep text and runs apart: the runs are shared,
+    // never copied; null means every character has the default attributes.
+    using SharedRuns = std::shared_ptr<const QList<Run>>;
+    const SharedRuns &sharedRuns() const { return m_runs; }
+    // The runs must cover the text exactly (as sharedRuns() of a text does).
+    static AttributedText fromSharedRuns(const QString &text, SharedRuns runs)
+    {
+        AttributedText result(text);
+        if (runs && !text.isEmpty())
+            result.m_runs = std::move(runs);
+        return result;
+    }
+
     friend bool operator==(const AttributedText &a, const AttributedText &b);
     friend bool operator!=(const AttributedText &a, const AttributedText &b) { return !(a == b); }
 
@@ -50,7 +63,7 @@ private:
 
     QString m_text;
     // Null means every character has the default attributes.
-    std::shared_ptr<const QList<Run>> m_runs;
+    SharedRuns m_runs;
 };
 
 Q_DECLARE_METATYPE(AttributedText)

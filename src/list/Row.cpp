@@ -1,0 +1,379 @@
+#include "Row.h"
+
+#include "platform/ArchiveDecoder.h"
+#include "platform/ArchiveEncoder.h"
+
+#include <QSharedData>
+
+// Non-default attribute runs of a row, by schema position (null = default).
+struct RowRuns : QSharedData
+{
+    QList<AttributedText::SharedRuns> perCell;
+};
+
+// Buffer layout: for each of the schema's n cells, its end offset as two
+// UTF-16 units (low, high), then the cell texts back to back.
+class RowData : public QSharedData
+{
+public:
+    quint32 indication = 0;
+    bool hasIndication = false;
+    RowSchema::Ptr schema = RowSchema::empty();
+    QString buffer;
+    QExplicitlySharedDataPointer<RowRuns> runs;
+
+    qsizetype cellCount() const { return schema->size(); }
+
+    quint32 endOf(qsizetype index) const
+    {
+        const QChar *p = buffer.constData();
+        return quint32(p[2 * index].unicode()) | (quint32(p[2 * index + 1].unicode()) << 16);
+    }
+
+    QStringView textAt(qsizetype index) const
+    {
+        const qsizetype n = cellCount();
+        if (index < 0 || index >= n)
+            return {};
+        const quint32 start = index == 0 ? 0 : endOf(index - 1);
+        const quint32 end = endOf(index);
+        return QStringView(buffer.constData() + 2 * n + start, qsizetype(end - start));
+    }
+
+    template<class TextAt>
+    void fill(const RowSchema::Ptr &newSchema, qsizetype count, TextAt textAt)
+    {
+        schema = newSchema;
+        qsizetype total = 0;
+        for (qsizetype i = 0; i < count; ++i)
+            total += textAt(i).size();
+        buffer = QString(2 * count + total, Qt::Uninitialized);
+        QChar *out = buffer.data();
+        QChar *text = out + 2 * count;
+        quint32 end = 0;
+        for (qsizetype i = 0; i < count; ++i) {
+            const QStringView piece = textAt(i);
+            std::copy(piece.begin(), piece.end(), text);
+            text += piece.size();
+            end += quint32(piece.size());
+            out[2 * i] = QChar(char16_t(end & 0xffffu));
+            out[2 * i + 1] = QChar(char16_t(end >> 16));
+        }
+    }
+};
+
+Row::Row() = default;
+Row::Row(const Row &other) = default;
+Row::Row(Row &&other) noexcept = default;
+Row &Row::operator=(const Row &other) = default;
+Row &Row::operator=(Row &&other) noexcept = default;
+Row::~Row() = default;
+Row::Row(RowData *data) : d(data) {}
+
+void Row::detach()
+{
+    if (!d)
+        d = new RowData;
+    else
+        d.detach();
+}
+
+Row Row::fromTexts(const RowSchema::Ptr &schema, const QList<QStringView> &texts,
+                   quint32 indication, bool hasIndication)
+{
+    auto *data = new RowData;
+    data->indication = indication;
+    data->hasIndication = hasIndication;
+    const qsizetype count = schema ? schema->size() : 0;
+    data->fill(schema ? schema : RowSchema::empty(), count, [&](qsizetype i) {
+        return i < texts.size() ? texts.at(i) : QStringView();
+    });
+    return Row(data);
+}
+
+void Row::rebuild(const RowSchema::Ptr &schema, const QList<AttributedText> &cellValues)
+{
+    detach();
+    d->fill(schema, schema->size(),
+            [&](qsizetype i) { return QStringView(cellValues.at(i).string()); });
+    QExplicitlySharedDataPointer<RowRuns> runs;
+    for (qsizetype i = 0; i < cellValues.size(); ++i) {
+        if (cellValues.at(i).hasOnlyDefaultAttributes())
+            continue;
+        if (!runs) {
+            runs = new RowRuns;
+            runs->perCell.resize(cellValues.size());
+        }
+        runs->perCell[i] = cellValues.at(i).sharedRuns();
+    }
+    d->runs = runs;
+}
+
+QList<AttributedText> Row::cells() const
+{
+    QList<AttributedText> result;
+    if (!d)
+        return result;
+    result.reserve(d->cellCount());
+    for (qsizetype i = 0; i < d->cellCount(); ++i)
+        result.append(cellAt(i));
+    return result;
+}
+
+bool Row::isEmpty() const
+{
+    return keyCount() == 0;
+}
+
+qsizetype Row::keyCount() const
+{
+    return d ? d->cellCount() + (d->hasIndication ? 1 : 0) : 0;
+}
+
+QStringList Row::keys() const
+{
+    QStringList result;
+    if (!d)
+        return result;
+    result.reserve(keyCount());
+    if (d->hasIndication)
+        result.append(kIndicationKey);
+    result.append(d->schema->titles());
+    return result;
+}
+
+bool Row::contains(QStringView key) const
+{
+    if (!d)
+        return false;
+    if (key == kIndicationKey)
+        return d->hasIndication;
+    return d->schema->indexOf(key) >= 0;
+}
+
+QVariant Row::value(QStringView key) const
+{
+    if (!d)
+        return {};
+    if (key == kIndicationKey)
+        return d->hasIndication ? QVariant(uint(d->indication)) : QVariant();
+    const qsizetype index = d->schema->indexOf(key);
+    return index < 0 ? QVariant() : QVariant::fromValue(cellAt(index));
+}
+
+void Row::setValue(const QString &key, const QVariant &value)
+{
+    if (key == kIndicationKey) {
+        setIndication(value.toUInt());
+        return;
+    }
+    if (value.metaType() == QMetaType::fromType<AttributedText>())
+        setCell(key, value.value<AttributedText>());
+    else
+        setCell(key, AttributedText(value.toString()));
+}
+
+bool Row::remove(QStringView key)
+{
+    if (!d)
+        return false;
+    if (key == kIndicationKey) {
+        if (!d->hasIndication)
+            return false;
+        detach();
+        d->hasIndication = false;
+        d->indication = 0;
+        return true;
+    }
+    const qsizetype index = d->schema->indexOf(key);
+    if (index < 0)
+        return false;
+    QList<AttributedText> values = cells();
+    values.removeAt(index);
+    rebuild(d->schema->removed(index), values);
+    return true;
+}
+
+bool Row::renameKey(QStringView from, const QString &to)
+{
+    if (!d || from == to)
+        return contains(from);
+    if (from == kIndicationKey || to == kIndicationKey) {
+        const QVariant moved = value(from);
+        if (!moved.isValid())
+            return false;
+        remove(from);
+        setValue(to, moved);
+        return true;
+    }
+    const qsizetype index = d->schema->indexOf(from);
+    if (index < 0)
+        return false;
+    QStringList titles = d->schema->titles();
+    QList<AttributedText> values = cells();
+    titles[index] = to;
+    const qsizetype clash = d->schema->indexOf(to);
+    if (clash >= 0) {
+        titles.removeAt(clash);
+        values.removeAt(clash);
+    }
+    rebuild(RowSchema::make(titles), values);
+    return true;
+}
+
+bool Row::hasIndication() const
+{
+    return d && d->hasIndication;
+}
+
+quint32 Row::indication() const
+{
+    return d ? d->indication : 0;
+}
+
+void Row::setIndication(quint32 mark)
+{
+    detach();
+    d->indication = mark;
+    d->hasIndication = true;
+}
+
+const RowSchema::Ptr &Row::schema() const
+{
+    return d ? d->schema : RowSchema::empty();
+}
+
+QStringView Row::cellTextAt(qsizetype index) const
+{
+    return d ? d->textAt(index) : QStringView();
+}
+
+AttributedText Row::cellAt(qsizetype index) const
+{
+    if (!d || index < 0 || index >= d->cellCount())
+        return {};
+    const QString text = d->textAt(index).toString();
+    if (d->runs && d->runs->perCell.at(index))
+        return AttributedText::fromSharedRuns(text, d->runs->perCell.at(index));
+    return AttributedText(text);
+}
+
+AttributedText Row::cell(QStringView title) const
+{
+    return d ? cellAt(d->schema->indexOf(title)) : AttributedText();
+}
+
+QStringView Row::cellText(QStringView title) const
+{
+    return d ? d->textAt(d->schema->indexOf(title)) : QStringView();
+}
+
+void Row::setCell(const QString &title, const AttributedText &value)
+{
+    if (title == kIndicationKey) {
+        setIndication(value.string().toUInt());
+        return;
+    }
+    detach();
+    QList<AttributedText> values = cells();
+    const qsizetype index = d->schema->indexOf(title);
+    if (index >= 0) {
+        values[index] = value;
+        rebuild(d->schema, values);
+    } else {
+        values.append(value);
+        rebuild(d->schema->appended(title), values);
+    }
+}
+
+QVariantMap Row::toVariantMap() const
+{
+    QVariantMap map;
+    if (!d)
+        return map;
+    if (d->hasIndication)
+        map.insert(kIndicationKey, uint(d->indication));
+    for (qsizetype i = 0; i < d->cellCount(); ++i)
+        map.insert(d->schema->titles().at(i), QVariant::fromValue(cellAt(i)));
+    return map;
+}
+
+Row Row::fromVariantMap(const QVariantMap &map)
+{
+    Row row;
+    QStringList titles;
+    QList<AttributedText> values;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (it.key() == kIndicationKey) {
+            row.setIndication(it.value().toUInt());
+            continue;
+        }
+        titles.append(it.key());
+        values.append(it.value().metaType() == QMetaType::fromType<AttributedText>()
+                          ? it.value().value<AttributedText>()
+                          : AttributedText(it.value().toString()));
+    }
+    if (!titles.isEmpty())
+        row.rebuild(RowSchema::make(titles), values);
+    return row;
+}
+
+void Row::encodeWithCoder(ArchiveEncoder &coder, QStringView key) const
+{
+    coder.beginDictionary(keyCount(), key);
+    if (d) {
+        if (d->hasIndication)
+            coder.encodeInt32(qint32(d->indication), kIndicationKey);
+        const QStringList &titles = d->schema->titles();
+        for (qsizetype i = 0; i < titles.size(); ++i)
+            coder.encodeAttributedText(cellAt(i), titles.at(i));
+    }
+    coder.endDictionary();
+}
+
+Row Row::decode(const ArchiveDecoder &dictionary, const RowSchema::Ptr &previousSchema)
+{
+    Row row;
+    if (!dictionary.isValid())
+        return row;
+    QStringList titles = dictionary.allKeys();
+    const bool hasIndication = titles.removeOne(kIndicationKey);
+    QList<AttributedText> values;
+    values.reserve(titles.size());
+    bool plain = true;
+    for (const QString &title : std::as_const(titles)) {
+        values.append(dictionary.decodeAttributedText(title));
+        plain = plain && values.last().hasOnlyDefaultAttributes();
+    }
+    const RowSchema::Ptr schema = previousSchema && previousSchema->titles() == titles
+        ? previousSchema
+        : RowSchema::make(titles);
+    if (plain) {
+        auto *data = new RowData;
+        data->fill(schema, titles.size(),
+                   [&](qsizetype i) { return QStringView(values.at(i).string()); });
+        row = Row(data);
+    } else {
+        row.rebuild(schema, values);
+    }
+    if (hasIndication)
+        row.setIndication(quint32(dictionary.decodeInt32(kIndicationKey)));
+    return row;
+}
+
+bool operator==(const Row &a, const Row &b)
+{
+    if (a.d == b.d)
+        return true;
+    if (a.hasIndication() != b.hasIndication() || a.indication() != b.indication())
+        return false;
+    if (a.keyCount() != b.keyCount())
+        return false;
+    const RowSchema::Ptr &schema = a.schema();
+    for (qsizetype i = 0; i < schema->size(); ++i) {
+        const QString &title = schema->titles().at(i);
+        if (!b.contains(title) || a.cellAt(i) != b.cell(title))
+            return false;
+    }
+    return true;
+}

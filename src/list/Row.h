@@ -1,0 +1,94 @@
+#pragma once
+
+#include "RowSchema.h"
+#include "platform/AttributedText.h"
+
+#include <QExplicitlySharedDataPointer>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+
+class ArchiveArray;
+class ArchiveDecoder;
+class ArchiveEncoder;
+class RowData;
+
+// One row of a list: a dictionary keyed by column title, stored compactly.
+// "NSRIndication" holds the row's mark (a number); every other title holds an
+// attributed text ("NSROption" the row's option text, the rest cell texts).
+//
+// All cell texts of a row live in one UTF-16 buffer, the titles in a schema
+// shared by every row with the same titles, and attribute runs only where a
+// cell has non-default attributes. Copies share everything until written
+// (copy-on-write), so copying a million rows copies a million pointers.
+class Row
+{
+public:
+    static inline const QString kIndicationKey = QStringLiteral("NSRIndication");
+    static inline const QString kOptionKey = QStringLiteral("NSROption");
+
+    Row();
+    Row(const Row &other);
+    Row(Row &&other) noexcept;
+    Row &operator=(const Row &other);
+    Row &operator=(Row &&other) noexcept;
+    ~Row();
+
+    // A row of the given cells in schema order, every attribute default.
+    static Row fromTexts(const RowSchema::Ptr &schema, const QList<QStringView> &texts,
+                         quint32 indication = 0, bool hasIndication = true);
+
+    // Dictionary behaviour.
+    bool isEmpty() const;
+    qsizetype keyCount() const;
+    QStringList keys() const; // "NSRIndication" first when present, then the cells
+    bool contains(QStringView key) const;
+    QVariant value(QStringView key) const; // uint, AttributedText, or invalid
+    void setValue(const QString &key, const QVariant &value);
+    bool remove(QStringView key);
+    // Moves the value under `from` to `to` (replacing any value there).
+    bool renameKey(QStringView from, const QString &to);
+
+    bool hasIndication() const;
+    quint32 indication() const;
+    void setIndication(quint32 mark);
+
+    AttributedText option() const { return cell(kOptionKey); }
+    void setOption(const AttributedText &text) { setCell(kOptionKey, text); }
+
+    // An empty text when the title is absent.
+    AttributedText cell(QStringView title) const;
+    // The plain text without a copy; valid until this row is changed or destroyed.
+    QStringView cellText(QStringView title) const;
+    void setCell(const QString &title, const AttributedText &value);
+
+    const RowSchema::Ptr &schema() const;
+    QStringView cellTextAt(qsizetype index) const; // by schema position
+    AttributedText cellAt(qsizetype index) const;
+
+    QVariantMap toVariantMap() const;
+    static Row fromVariantMap(const QVariantMap &map);
+
+    // Archived as a dictionary: "NSRIndication" an int, every cell an attributed text.
+    void encodeWithCoder(ArchiveEncoder &coder, QStringView key) const;
+    // Rows in sequence usually share their titles; passing the previous row's
+    // schema lets them share it in memory too.
+    static Row decode(const ArchiveDecoder &dictionary, const RowSchema::Ptr &previousSchema);
+
+    friend bool operator==(const Row &a, const Row &b);
+    friend bool operator!=(const Row &a, const Row &b) { return !(a == b); }
+
+private:
+    explicit Row(RowData *data);
+    void detach();
+    void rebuild(const RowSchema::Ptr &schema, const QList<AttributedText> &cells);
+    QList<AttributedText> cells() const;
+
+    QExplicitlySharedDataPointer<RowData> d;
+};
+
+using RowList = QList<Row>;
+
+Q_DECLARE_METATYPE(Row)
+Q_DECLARE_METATYPE(RowList)

@@ -1,0 +1,201 @@
+#include "list/Row.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+
+#include <QTest>
+
+namespace {
+
+// Wraps rows the way a list archives them: an array of dictionaries.
+struct RowHolder
+{
+    RowList rows;
+    static QString archiveClassName() { return QStringLiteral("RowHolder"); }
+    void encodeWithCoder(ArchiveEncoder &coder) const
+    {
+        coder.beginArray(rows.size(), u"rows");
+        for (const Row &row : rows)
+            row.encodeWithCoder(coder, {});
+        coder.endArray();
+    }
+    bool initWithCoder(const ArchiveDecoder &coder)
+    {
+        const ArchiveArray array = coder.decodeArray(u"rows");
+        RowSchema::Ptr previous;
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            rows.append(Row::decode(array.dictionaryAt(i), previous));
+            previous = rows.last().schema();
+        }
+        return true;
+    }
+};
+
+TextAttributes::Ptr boldRed()
+{
+    TextAttributes attributes;
+    attributes.weight = 700;
+    attributes.foreground = 0xffff0000u;
+    return TextAttributes::make(attributes);
+}
+
+Row sampleRow(const RowSchema::Ptr &schema, const QString &id)
+{
+    const QString name = QStringLiteral("name-") + id;
+    return Row::fromTexts(schema, {QStringView(), QStringView(id), QStringView(name)});
+}
+
+} // namespace
+
+class tst_Row : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void dictionaryBehaviour();
+    void copiesAreIndependent();
+    void renameAndRemove();
+    void attributesSurviveEdits();
+    void variantMapBridge();
+    void archiveRoundTripSharesSchema();
+};
+
+void tst_Row::dictionaryBehaviour()
+{
+    const auto schema = RowSchema::make({Row::kOptionKey, QStringLiteral("ID"), QStringLiteral("Name")});
+    Row row = sampleRow(schema, QStringLiteral("A1"));
+    QCOMPARE(row.keys(), QStringList({Row::kIndicationKey, Row::kOptionKey, QStringLiteral("ID"),
+                                      QStringLiteral("Name")}));
+    QCOMPARE(row.cellText(u"ID"), QStringView(u"A1"));
+    QCOMPARE(row.cell(u"Name").string(), QStringLiteral("name-A1"));
+    QVERIFY(row.option().isEmpty());
+    QVERIFY(row.contains(Row::kOptionKey));
+    QVERIFY(!row.contains(u"Missing"));
+    QVERIFY(row.cell(u"Missing").isEmpty());
+    QVERIFY(!row.value(u"Missing").isValid());
+    QCOMPARE(row.value(Row::kIndicationKey).toUInt(), 0u);
+
+    row.setIndication(4000000000u); // any unsigned mark
+    QCOMPARE(row.indication(), 4000000000u);
+
+    // Growing and shrinking cells keeps every other cell intact.
+    row.setCell(QStringLiteral("Name"), AttributedText(QStringLiteral("a much longer name than before")));
+    row.setCell(QStringLiteral("Extra"), AttributedText(QStringLiteral("x")));
+    row.setCell(QStringLiteral("ID"), AttributedText(QString()));
+    QCOMPARE(row.cellText(u"Name"), QStringView(u"a much longer name than before"));
+    QCOMPARE(row.cellText(u"Extra"), QStringView(u"x"));
+    QVERIFY(row.cellText(u"ID").isEmpty());
+    QVERIFY(row.contains(u"ID"));
+    QCOMPARE(row.keyCount(), 5);
+
+    Row empty;
+    QVERIFY(empty.isEmpty());
+    QCOMPARE(empty.keyCount(), 0);
+    QVERIFY(empty.cellText(u"ID").isEmpty());
+    QVERIFY(!empty.remove(u"ID"));
+}
+
+void tst_Row::copiesAreIndependent()
+{
+    const auto schema = RowSchema::make({Row::kOptionKey, QStringLiteral("ID"), QStringLiteral("Name")});
+    RowList rows;
+    for (int i = 0; i < 100; ++i)
+        rows.append(sampleRow(schema, QString::number(i)));
+    RowList copy = rows;
+    copy[5].setCell(QStringLiteral("Name"), AttributedText(QStringLiteral("changed")));
+    copy[6].setIndication(1);
+    QCOMPARE(rows.at(5).cellText(u"Name"), QStringView(u"name-5"));
+    QCOMPARE(rows.at(6).indication(), 0u);
+    QCOMPARE(copy.at(5).cellText(u"Name"), QStringView(u"changed"));
+    QVERIFY(rows.at(7) == copy.at(7));
+    QVERIFY(rows.at(5) != copy.at(5));
+    // Rows made from one schema keep sharing it.
+    QCOMPARE(rows.at(0).schema().data(), rows.at(99).schema().data());
+}
+
+void tst_Row::renameAndRemove()
+{
+    const auto schema = RowSchema::make({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    Row row = Row::fromTexts(schema, {u"a", u"b", u"c"});
+
+    QVERIFY(row.renameKey(u"A", QStringLiteral("X")));
+    QCOMPARE(row.cellText(u"X"), QStringView(u"a"));
+    QVERIFY(!row.contains(u"A"));
+
+    // Renaming onto an existing title replaces that title's value.
+    QVERIFY(row.renameKey(u"X", QStringLiteral("C")));
+    QCOMPARE(row.cellText(u"C"), QStringView(u"a"));
+    QCOMPARE(row.keyCount(), 3); // indication, B, C
+    QVERIFY(!row.renameKey(u"Nope", QStringLiteral("Q")));
+
+    // The mark can be moved and removed like any other key.
+    row.setIndication(3);
+    QVERIFY(row.remove(Row::kIndicationKey));
+    QVERIFY(!row.hasIndication());
+    QVERIFY(row.remove(u"B"));
+    QCOMPARE(row.keys(), QStringList({QStringLiteral("C")}));
+}
+
+void tst_Row::attributesSurviveEdits()
+{
+    const auto schema = RowSchema::make({QStringLiteral("A"), QStringLiteral("B")});
+    Row row = Row::fromTexts(schema, {u"plain", u"styled"});
+    AttributedText styled(QStringLiteral("styled"));
+    styled.setAttributes(0, 3, boldRed());
+    row.setCell(QStringLiteral("B"), styled);
+    QCOMPARE(row.cell(u"B"), styled);
+    QVERIFY(row.cell(u"A").hasOnlyDefaultAttributes());
+
+    // Editing another cell or renaming must not move the runs to the wrong cell.
+    row.setCell(QStringLiteral("A"), AttributedText(QStringLiteral("longer plain text")));
+    row.renameKey(u"B", QStringLiteral("Z"));
+    QCOMPARE(row.cell(u"Z"), styled);
+    QVERIFY(row.cell(u"A").hasOnlyDefaultAttributes());
+    QVERIFY(row.remove(u"A"));
+    QCOMPARE(row.cell(u"Z"), styled);
+}
+
+void tst_Row::variantMapBridge()
+{
+    QVariantMap map;
+    map.insert(Row::kIndicationKey, 2u);
+    map.insert(Row::kOptionKey, QVariant::fromValue(AttributedText(QStringLiteral("opt"))));
+    map.insert(QStringLiteral("ID"), QVariant::fromValue(AttributedText(QStringLiteral("7"))));
+    map.insert(QStringLiteral("Plain"), QStringLiteral("as string"));
+    const Row row = Row::fromVariantMap(map);
+    QCOMPARE(row.indication(), 2u);
+    QCOMPARE(row.option().string(), QStringLiteral("opt"));
+    QCOMPARE(row.cellText(u"Plain"), QStringView(u"as string"));
+    const QVariantMap back = row.toVariantMap();
+    QCOMPARE(back.keys(), map.keys());
+    QCOMPARE(back.value(QStringLiteral("ID")).value<AttributedText>().string(), QStringLiteral("7"));
+    QCOMPARE(Row::fromVariantMap(back), row);
+}
+
+void tst_Row::archiveRoundTripSharesSchema()
+{
+    const auto schema = RowSchema::make({Row::kOptionKey, QStringLiteral("ID"), QStringLiteral("Name")});
+    RowHolder holder;
+    for (int i = 0; i < 50; ++i)
+        holder.rows.append(sampleRow(schema, QString::number(i)));
+    AttributedText styled(QStringLiteral("bold name"));
+    styled.setAttributes(0, 4, boldRed());
+    holder.rows[3].setCell(QStringLiteral("Name"), styled);
+    holder.rows[4].setIndication(1);
+    holder.rows[5].remove(Row::kIndicationKey);
+    holder.rows.append(Row()); // an empty dictionary stays an empty dictionary
+
+    QString error;
+    const QByteArray bytes = KeyedArchiver::archivedData(holder, u"RowHolder", &error);
+    QVERIFY2(!bytes.isEmpty(), qPrintable(error));
+    const auto decoded = KeyedUnarchiver::unarchivedObject<RowHolder>(bytes, u"RowHolder", &error);
+    QVERIFY2(decoded, qPrintable(error));
+    QCOMPARE(decoded->rows.size(), holder.rows.size());
+    for (qsizetype i = 0; i < holder.rows.size(); ++i)
+        QVERIFY2(decoded->rows.at(i) == holder.rows.at(i), qPrintable(QString::number(i)));
+    QCOMPARE(decoded->rows.at(3).cell(u"Name"), styled);
+    QVERIFY(!decoded->rows.at(5).hasIndication());
+    QVERIFY(decoded->rows.last().isEmpty());
+    QCOMPARE(decoded->rows.at(0).schema().data(), decoded->rows.at(40).schema().data());
+}
+
+QTEST_GUILESS_MAIN(tst_Row)
+#include "tst_Row.moc"
