@@ -194,7 +194,7 @@ bool Row::remove(QStringView key)
     return true;
 }
 
-bool Row::renameKey(QStringView from, const QString &to)
+bool Row::renameKey(QStringView from, const QString &to, RenameMemo *memo)
 {
     if (!d || from == to)
         return contains(from);
@@ -209,14 +209,28 @@ bool Row::renameKey(QStringView from, const QString &to)
     const qsizetype index = d->schema->indexOf(from);
     if (index < 0)
         return false;
+    const qsizetype clash = d->schema->indexOf(to);
+    if (clash < 0) {
+        // Only the title changes: swap the schema, keep buffer and runs.
+        RowSchema::Ptr renamed;
+        if (memo)
+            renamed = memo->value(d->schema.data());
+        if (!renamed) {
+            QStringList titles = d->schema->titles();
+            titles[index] = to;
+            renamed = RowSchema::make(titles);
+            if (memo)
+                memo->insert(d->schema.data(), renamed);
+        }
+        detach();
+        d->schema = renamed;
+        return true;
+    }
     QStringList titles = d->schema->titles();
     QList<AttributedText> values = cells();
     titles[index] = to;
-    const qsizetype clash = d->schema->indexOf(to);
-    if (clash >= 0) {
-        titles.removeAt(clash);
-        values.removeAt(clash);
-    }
+    titles.removeAt(clash);
+    values.removeAt(clash);
     rebuild(RowSchema::make(titles), values);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "platform/AttributedText.h"
 
 #include <QExplicitlySharedDataPointer>
+#include <QHash>
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -48,7 +49,11 @@ public:
     void setValue(const QString &key, const QVariant &value);
     bool remove(QStringView key);
     // Moves the value under `from` to `to` (replacing any value there).
-    bool renameKey(QStringView from, const QString &to);
+    // Renaming many rows the same way: pass one memo for the whole run so
+    // rows that shared a schema before share the renamed one after, and the
+    // cell texts are not copied at all.
+    using RenameMemo = QHash<const RowSchema *, RowSchema::Ptr>;
+    bool renameKey(QStringView from, const QString &to, RenameMemo *memo = nullptr);
 
     bool hasIndication() const;
     quint32 indication() const;

@@ -12,6 +12,9 @@
 class ErrorLog
 {
 public:
+    // Categories may be passed as declared (lcList) or called (lcList()).
+    using CategoryFunction = const QLoggingCategory &(*)();
+
     static QString errLine(QStringView classWords, QStringView operation, QStringView exceptionName);
     static QString numberedLine(int number, QStringView text);
 
@@ -45,5 +48,28 @@ public:
         } catch (...) {
             err(category, classWords, operation, currentExceptionName());
         }
+    }
+
+    static void err(CategoryFunction category, QStringView classWords, QStringView operation,
+                    QStringView exceptionName)
+    {
+        err(category(), classWords, operation, exceptionName);
+    }
+    static void numbered(CategoryFunction category, int number, QStringView text)
+    {
+        numbered(category(), number, text);
+    }
+    template<class T, class Body>
+    static T guarded(CategoryFunction category, QStringView classWords, QStringView operation,
+                     T neutral, Body &&body)
+    {
+        return guarded(category(), classWords, operation, std::move(neutral),
+                       std::forward<Body>(body));
+    }
+    template<class Body>
+    static void guardedVoid(CategoryFunction category, QStringView classWords,
+                            QStringView operation, Body &&body)
+    {
+        guardedVoid(category(), classWords, operation, std::forward<Body>(body));
     }
 };

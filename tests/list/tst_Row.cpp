@@ -126,6 +126,20 @@ void tst_Row::renameAndRemove()
     QCOMPARE(row.keyCount(), 3); // indication, B, C
     QVERIFY(!row.renameKey(u"Nope", QStringLiteral("Q")));
 
+    // Many rows renamed with one memo end up sharing one renamed schema, and
+    // rows that were copies before the rename are left alone.
+    RowList rows;
+    for (int i = 0; i < 10; ++i)
+        rows.append(Row::fromTexts(schema, {u"a", u"b", u"c"}));
+    const RowList before = rows;
+    Row::RenameMemo memo;
+    for (Row &r : rows)
+        QVERIFY(r.renameKey(u"B", QStringLiteral("Y"), &memo));
+    QCOMPARE(rows.first().schema().data(), rows.last().schema().data());
+    QCOMPARE(rows.last().cellText(u"Y"), QStringView(u"b"));
+    QCOMPARE(before.last().cellText(u"B"), QStringView(u"b"));
+    QVERIFY(!before.last().contains(u"Y"));
+
     // The mark can be moved and removed like any other key.
     row.setIndication(3);
     QVERIFY(row.remove(Row::kIndicationKey));
