@@ -1,3 +1,6 @@
+#include "platform/AlertSheetModal.h"
+#include "platform/PolicyAlertPresenter.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -9,6 +12,17 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rowsmith-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ROWSMITH_VERSION));
+
+    // Without a window nobody can answer an alert: each one is printed and
+    // answered with its default (safe) button.
+    QTextStream alertStream(stderr);
+    PolicyAlertPresenter alerts;
+    alerts.setEcho(&alertStream);
+    AlertSheetModal::setPresenter(&alerts);
+    struct PresenterReset
+    {
+        ~PresenterReset() { AlertSheetModal::setPresenter(nullptr); }
+    } presenterReset;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
