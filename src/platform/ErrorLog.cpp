@@ -11,7 +11,7 @@ QString ErrorLog::errLine(QStringView classWords, QStringView operation, QString
 
 QString ErrorLog::numberedLine(int number, QStringView text)
 {
-    return QStringLiteral("%1: %2 *** Err ***").arg(number).arg(text);
+    return QStringLiteral("%1:%2:*** Err ***").arg(number).arg(text);
 }
 
 void ErrorLog::err(const QLoggingCategory &category, QStringView classWords,

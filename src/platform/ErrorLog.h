@@ -8,7 +8,7 @@
 
 // The one writer of the model's failure lines:
 //   "Err <class words> <operation> : <exception name>"
-//   "<number>: <text> *** Err ***"
+//   "<number>:<text>:*** Err ***"   (text may hold further "a:b" pieces)
 class ErrorLog
 {
 public:
