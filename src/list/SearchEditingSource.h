@@ -54,6 +54,13 @@ public:
     // never removed, so the list never becomes empty.
     bool removeSearchObjectAtRow(qsizetype row);
 
+    // Equal when title and criteria are; the working criterion is scratch state.
+    friend bool operator==(const SearchEditingSource &a, const SearchEditingSource &b)
+    {
+        return a.m_searchObjectTitle == b.m_searchObjectTitle
+            && a.m_itemsSearchArray == b.m_itemsSearchArray;
+    }
+
 private:
     QString m_searchObjectTitle;
     QList<ItemsSearch> m_itemsSearchArray;

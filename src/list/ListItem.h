@@ -1,0 +1,203 @@
+#pragma once
+
+#include "Row.h"
+#include "SearchEditingSource.h"
+
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <memory>
+#include <optional>
+
+class ArchiveDecoder;
+class ArchiveEncoder;
+class CreatorInformation;
+class OptionObjectSource;
+
+// Saved searches of a list: title to search.
+using SearchObjectDictionary = QMap<QString, SearchEditingSource>;
+
+// How the preview rows are sorted: by the plain text under `key`, which is a
+// column title or a column identifier "Columns%d" (resolved through
+// columnTitlesDic). Texts compare with QString::compare.
+struct ListSortDescriptor
+{
+    QString key;
+    bool ascending = true;
+    Qt::CaseSensitivity caseSensitivity = Qt::CaseSensitive;
+};
+
+// One imported table: titles, widths, rows, its option scripts, saved
+// searches, the current search result and where it came from.
+//
+// A copyable value: copies share the rows copy-on-write, so copying a list of
+// a million rows copies one pointer. A copy has its owned parts made, so a
+// const copy handed to workers is never changed by reading it.
+class ListItem
+{
+public:
+    ListItem();
+    ~ListItem();
+    ListItem(const ListItem &other);
+    ListItem &operator=(const ListItem &other);
+    ListItem(ListItem &&other) noexcept;
+    ListItem &operator=(ListItem &&other) noexcept;
+
+    static QString archiveClassName() { return QStringLiteral("ListItem"); }
+    void encodeWithCoder(ArchiveEncoder &coder) const;
+    bool initWithCoder(const ArchiveDecoder &coder);
+
+    // Empties titles, widths, rows, searches and the search result and resets
+    // the options; creator information, source, encoding, line ends and the
+    // list ID stay.
+    void initializationUserObject();
+    // Shallow copy of every archived field: rows are shared with the other.
+    bool setTheEnvironmentalAtDecoder(const ListItem *other);
+
+    // Owned parts, made on first access; never null.
+    CreatorInformation *creatorInformation();
+    const CreatorInformation *creatorInformation() const;
+    OptionObjectSource *optionObjectSource();
+    const OptionObjectSource *optionObjectSource() const;
+
+    const QString &listItemOfDocumentID() const { return m_listItemOfDocumentID; }
+    bool registerListItemOfDocumentID(const QString &value);
+
+    QStringList columnTitlesArray() const { return m_columnTitlesArray; }
+    bool registerColumnTitlesArray(const QStringList &titles);
+    bool confirmColumnTitlesArray() const { return !m_columnTitlesArray.isEmpty(); }
+
+    // "Columns%d" (position from 0) -> title.
+    QVariantMap columnTitlesDic() const { return m_columnTitlesDic; }
+    bool registerColumnTitlesDic(const QVariantMap &dictionary);
+    bool confirmColumnTitlesDic() const { return !m_columnTitlesDic.isEmpty(); }
+
+    // Title -> width in points, each a QVariant(float).
+    QVariantMap columnTitlesWidthDic() const { return m_columnTitlesWidthDic; }
+    bool registerColumnTitlesWidthDic(const QVariantMap &dictionary);
+    bool confirmColumnTitlesWidthDic() const { return !m_columnTitlesWidthDic.isEmpty(); }
+
+    // All rows.
+    RowList tableItemObjectArray() const { return m_tableItemObjectArray; }
+    bool registerTableItemObjectArray(const RowList &rows);
+    bool registerTableItemObjectArray(RowList &&rows);
+    bool confirmTableItemObjectArray() const { return !m_tableItemObjectArray.isEmpty(); }
+
+    // Rows of the current search result.
+    RowList tableItemOfTheSearchObjectArray() const { return m_tableItemOfTheSearchObjectArray; }
+    bool registerTableItemOfTheSearchObjectArray(const RowList &rows);
+    bool registerTableItemOfTheSearchObjectArray(RowList &&rows);
+    bool confirmTableItemOfTheSearchObjectArray() const { return !m_tableItemOfTheSearchObjectArray.isEmpty(); }
+
+    qint32 itemObjectRow() const { return m_itemObjectRow; }
+    void registerItemObjectRow(qint32 row) { m_itemObjectRow = row; }
+    qint32 itemSearchObjectRow() const { return m_itemSearchObjectRow; }
+    void registerItemSearchObjectRow(qint32 row) { m_itemSearchObjectRow = row; }
+
+    // Set while the preview shows the search result instead of all rows.
+    bool indicationMode() const { return m_indicationMode; }
+    void registerIndicationMode(bool state) { m_indicationMode = state; }
+
+    const SearchObjectDictionary &searchObjectDic() const { return m_searchObjectDic; }
+    bool registerSearchObjectDic(const SearchObjectDictionary &dictionary);
+    bool confirmSearchObjectDic() const { return !m_searchObjectDic.isEmpty(); }
+
+    const QString &conversionRelevantFilePath() const { return m_conversionRelevantFilePath; }
+    bool registerConversionRelevantFilePath(const QString &value);
+    bool confirmConversionRelevantFilePath() const { return !m_conversionRelevantFilePath.isEmpty(); }
+
+    // 4 UTF-8, 8 Shift-JIS, 21 ISO-2022-JP.
+    qint32 encodingType() const { return m_encodingType; }
+    void registerEncodingType(qint32 type) { m_encodingType = type; }
+
+    bool crState() const { return m_crState; }
+    void registerCrState(bool state) { m_crState = state; }
+
+    // Number of preview rows / of search result rows.
+    qsizetype itemCount() const;
+    qsizetype itemSearchCount() const { return m_tableItemOfTheSearchObjectArray.size(); }
+
+    // Columns.
+    bool makingColumnTitlesDic();
+    bool addColumnAtTitles(const QString &title, qint32 columnNumber);
+    void setColumnTitlesWidth(float width, const QString &title);
+    // The titles without "NSRIndication" and "NSROption".
+    QStringList selectColumnTitlesArray() const;
+    // The title of the item ID column (position 2), "" when there is none.
+    QString itemIDTitle() const;
+    // The row's item ID as a view into the row (valid while the row lives).
+    QStringView itemIDOfRow(const Row &row) const;
+
+    // Preview rows: the search result while indicationMode is set and there is
+    // one, else all rows. preTableObjectArray() also clears indicationMode
+    // when there is no search result; previewRows() changes nothing.
+    RowList preTableObjectArray();
+    RowList previewRows() const;
+    bool confirmPreTableObjectArray() const { return itemCount() > 0; }
+    bool registerPreTableObjectArray(const RowList &rows);
+
+    // The preview row at the index; nullopt outside 0 <= index < itemCount().
+    std::optional<Row> getObjectAtIndex(qsizetype index) const;
+
+    // First row with the ID; its index goes to itemObjectRow / itemSearchObjectRow.
+    bool inspectionObjectAtItemID(QStringView itemID);
+    bool inspectionSearchObjectAtItemID(QStringView itemID);
+
+    // Replaces the row with that ID where it stands, or inserts it at the top.
+    bool addTableItemObject(const Row &row, QStringView itemID);
+    bool addTableItemSearchObject(const Row &row, QStringView itemID);
+    // The same with the row's own ID; the index is not consulted.
+    bool rearrangeItemObject(const Row &row, qsizetype index);
+    bool rearrangeItemSearchObject(const Row &row, qsizetype index);
+    bool removeTableItemObjectAtItemID(QStringView itemID);
+    bool removeTableItemSearchObjectAtItemID(QStringView itemID);
+
+    // Marks the preview row at the index; while the search result is shown the
+    // same row (by ID) in the full list gets the mark too.
+    bool registerIndication(quint32 mark, qsizetype index);
+
+    // Stable sort of the preview rows by the first descriptor.
+    bool sortedUsingDescriptorsArray(const QList<ListSortDescriptor> &descriptors);
+
+    // Saved searches.
+    bool addSearchObject(const SearchEditingSource *search, const QString &title);
+    bool inspectionSearchObjectAtTitle(const QString &title) const;
+    // The stored search, or null; valid until the saved searches change.
+    const SearchEditingSource *developSearchObjectAtTitle(const QString &title) const;
+    bool removeSearchObjectAtTitle(const QString &title);
+
+    bool developOptionObjectAtTitle(const QString &title);
+
+    // creatorInformation's table comment := "titles:%d items:%d <info>".
+    bool setTableComment();
+
+private:
+    static qsizetype indexOfItemID(const RowList &rows, QStringView title, QStringView itemID);
+    bool addRow(RowList &rows, const Row &row, QStringView itemID);
+    bool removeRow(RowList &rows, QStringView itemID);
+    RowList &previewStorage();
+    void ensureParts() const;
+
+    mutable std::unique_ptr<CreatorInformation> m_creatorInformation;
+    QString m_listItemOfDocumentID;
+    QStringList m_columnTitlesArray;
+    QVariantMap m_columnTitlesDic;
+    QVariantMap m_columnTitlesWidthDic;
+    RowList m_tableItemObjectArray;
+    qint32 m_itemObjectRow = 0;
+    mutable std::unique_ptr<OptionObjectSource> m_optionObjectSource;
+    bool m_indicationMode = false;
+    SearchObjectDictionary m_searchObjectDic;
+    RowList m_tableItemOfTheSearchObjectArray;
+    qint32 m_itemSearchObjectRow = 0;
+    QString m_conversionRelevantFilePath;
+    qint32 m_encodingType = 0;
+    bool m_crState = false;
+};
+
+// Task dictionaries carry a snapshot under "listItemSource"; workers copy from it.
+using ListItemPtr = std::shared_ptr<const ListItem>;
+Q_DECLARE_METATYPE(ListItemPtr)
