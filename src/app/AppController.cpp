@@ -2,6 +2,7 @@
 
 #include "AppPlatform.h"
 #include "MyDocumentController.h"
+#include "TaskWorkers.h"
 
 #include "document/RootCachesFolder.h"
 #include "platform/AlertSheetModal.h"
@@ -11,6 +12,11 @@
 #include "prefs/DomainObject.h"
 #include "prefs/GeneralObject.h"
 #include "prefs/PreferencesSource.h"
+#include "platform/Paths.h"
+#include "tasks/IndicatorController.h"
+
+#include <QDir>
+#include <QLockFile>
 
 static const QString kClassWords = QStringLiteral("App Controller");
 
@@ -20,6 +26,7 @@ AppController::AppController(AppPlatform *platform, NotificationCenter *center, 
     , m_center(center ? center : &NotificationCenter::defaultCenter())
     , m_documentController(std::make_unique<MyDocumentController>(platform, this))
 {
+    TaskWorkers::registerListWorkers(IndicatorController::sharedController().taskRunner());
 }
 
 AppController::~AppController()
@@ -110,9 +117,29 @@ void AppController::awakeFromNib()
             advanced->userFileCachesFolderWithState()
             && tree->registerUserFileCachesFolderPath(advanced->userFileCachesFolderPathString()));
 
-        cachesFolderInitialization();
+        if (acquireInstanceLock())
+            cachesFolderInitialization();
         tree->makingRootCachesFolder();
     });
+}
+
+bool AppController::acquireInstanceLock()
+{
+    if (m_instanceLock)
+        return true;
+    const QString domain = Paths::expandTilde(domainObject()->rootDomainPath());
+    if (domain.isEmpty() || !QDir().mkpath(domain))
+        return false;
+    auto lock = std::make_unique<QLockFile>(QDir(domain).filePath(QStringLiteral("rowsmith.lock")));
+    // A lock left by a crashed run is stale and taken over (QLockFile checks the pid).
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        ErrorLog::err(lcApp(), kClassWords, u"acquireInstanceLock",
+                      u"another running copy holds the caches folder tree");
+        return false;
+    }
+    m_instanceLock = std::move(lock);
+    return true;
 }
 
 bool AppController::developUserDefaults()
@@ -222,7 +249,9 @@ bool AppController::applicationShouldOpenUntitledFile() const
 
 void AppController::applicationWillTerminate()
 {
-    cachesFolderInitialization();
+    if (holdsInstanceLock())
+        cachesFolderInitialization();
+    m_instanceLock.reset();
 }
 
 void AppController::cachesFolderInitialization()

@@ -9,6 +9,7 @@
 #include <memory>
 
 class AppPlatform;
+class QLockFile;
 class DomainObject;
 class MyDocumentController;
 class PreferencesSource;
@@ -71,12 +72,20 @@ public:
     void applicationWillTerminate();
     void cachesFolderInitialization();
 
+    // Another running copy of the application shares the caches folder tree:
+    // its working folders must not be cleared, and its document numbers
+    // would collide with ours. Only the copy holding this lock clears and
+    // uses the tree; the others must not open documents (the GUI quits).
+    bool holdsInstanceLock() const { return m_instanceLock != nullptr; }
+
 private Q_SLOTS:
     // The open flow's handlers; their work arrives with the open flow.
     void answerPasswordWithOpenFileNotification(const Notification &notification);
     void loadingOfTheNotification(const Notification &notification);
 
 private:
+    bool acquireInstanceLock();
+
     AppPlatform *m_platform = nullptr;
     NotificationCenter *m_center = nullptr;
     mutable std::unique_ptr<DomainObject> m_domainObject;
@@ -86,4 +95,5 @@ private:
     QVariantMap m_updateSituationDic;
     std::unique_ptr<MyDocumentController> m_documentController;
     bool m_observing = false;
+    std::unique_ptr<QLockFile> m_instanceLock;
 };

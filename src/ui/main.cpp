@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 
 int main(int argc, char *argv[])
 {
@@ -39,6 +40,12 @@ int main(int argc, char *argv[])
 
     window.show();
     controller.awakeFromNib();
+    if (!controller.holdsInstanceLock()) {
+        QMessageBox::critical(&window, QApplication::applicationName(),
+                              QObject::tr("Rowsmith is already running. Use the open window, "
+                                          "or quit it before starting another."));
+        return 1;
+    }
 
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
         IndicatorController::sharedController().taskRunner().waitForAll(5000);

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -331,6 +332,37 @@ private Q_SLOTS:
         QCOMPARE(QDir::currentPath(), cwd);
     }
 
+    void secondRunningCopyLeavesTheTreeAlone()
+    {
+        QTemporaryDir dir;
+        FakePlatform platform;
+        NotificationCenter center;
+        auto first = makeApp(platform, center, dir);
+        first->awakeFromNib();
+        QVERIFY(first->holdsInstanceLock());
+        QVERIFY(first->rootCachesFolder()->makingFileCachesFolderTitle(QStringLiteral("cachesID"), 1));
+        const QString working = first->rootCachesFolder()->fileCachesFolderPathOfWork()
+            + QStringLiteral("/unsaved.listItems");
+        QFile file(working);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+
+        // A second copy on the same tree must neither clear nor own it.
+        auto second = makeApp(platform, center, dir);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("acquireInstanceLock")));
+        second->awakeFromNib();
+        QVERIFY(!second->holdsInstanceLock());
+        second->applicationWillTerminate();
+        QVERIFY(QFile::exists(working));
+
+        // Once the first copy ends, the next start owns the tree again.
+        first->applicationWillTerminate();
+        QVERIFY(!QFile::exists(working));
+        auto third = makeApp(platform, center, dir);
+        third->awakeFromNib();
+        QVERIFY(third->holdsInstanceLock());
+    }
+
     void userCachesFolderPreference()
     {
         QTemporaryDir dir;
@@ -356,6 +388,7 @@ private Q_SLOTS:
         // The flag without a folder leaves the standard tree.
         app->preferencesSource()->advancedObject()->registerUserFileCachesFolderPathString(QString());
         QVERIFY(app->makingUserDefaultsDictionary());
+        app.reset(); // one running copy at a time
         auto plain = makeApp(platform, center, dir);
         plain->awakeFromNib();
         QVERIFY(!plain->rootCachesFolder()->userFileCachesFolderWithState());
