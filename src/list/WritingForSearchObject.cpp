@@ -1,0 +1,208 @@
+#include "WritingForSearchObject.h"
+
+#include "platform/ErrorLog.h"
+#include "platform/LogCategories.h"
+#include "platform/NotificationCenter.h"
+
+#include <QStringMatcher>
+
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+static const QString kClassWords = u"Writing For Search Object"_s;
+static const QString kStepNotification = u"notifIndicatorStepOfSearch"_s;
+static const QString kResultNotification = u"developItemsSearchNotif"_s;
+
+enum : int { kStepStart = 24402, kStepSearching = 24403, kStepNothingFound = 24406 };
+
+// A keyword split once per criterion, each piece with a prepared matcher.
+class WritingForSearchObject::Keyword
+{
+public:
+    explicit Keyword(const QString &keyword)
+    {
+        if (keyword.isEmpty()) {
+            m_matchable = false;
+            return;
+        }
+        for (const QString &part : keyword.split(u',')) {
+            for (const QString &piece : part.split(u' ')) {
+                // One empty piece can never be found, so nothing matches.
+                if (piece.isEmpty()) {
+                    m_matchable = false;
+                    m_matchers.clear();
+                    return;
+                }
+                m_matchers.emplace_back(piece, Qt::CaseInsensitive);
+            }
+        }
+    }
+
+    bool matches(QStringView text) const
+    {
+        if (!m_matchable || text.isEmpty())
+            return false;
+        for (const QStringMatcher &matcher : m_matchers) {
+            if (matcher.indexIn(text) < 0)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<QStringMatcher> m_matchers;
+    bool m_matchable = true;
+};
+
+WritingForSearchObject::WritingForSearchObject() = default;
+
+WritingForSearchObject::~WritingForSearchObject() = default;
+
+void WritingForSearchObject::run(const QVariantMap &task)
+{
+    registerForSearchObject(task);
+}
+
+NotificationCenter &WritingForSearchObject::center() const
+{
+    return m_center ? *m_center : NotificationCenter::defaultCenter();
+}
+
+bool WritingForSearchObject::registerObjectArray(const RowList &rows)
+{
+    m_objectArray = rows;
+    return !m_objectArray.isEmpty();
+}
+
+void WritingForSearchObject::indicatorAtStep(int step, double count, const QString &message)
+{
+    ErrorLog::guardedVoid(lcList(), kClassWords, u"indicatorAtStep", [&] {
+        const QVariantMap report = {
+            {u"step"_s, step},
+            {u"count"_s, count},
+            {u"message"_s, message.isNull() ? u""_s : message},
+        };
+        center().post(kStepNotification, report);
+    });
+}
+
+bool WritingForSearchObject::registerForSearchObject(const QVariantMap &task)
+{
+    return ErrorLog::guarded(lcList(), kClassWords, u"registerForSearchObject", false, [&] {
+        if (task.isEmpty())
+            return false;
+        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
+
+        const QVariant search = task.value(u"searchEditingSource"_s);
+        if (search.metaType() != QMetaType::fromType<SearchEditingSource>())
+            return false;
+        const SearchEditingSource source = search.value<SearchEditingSource>();
+        if (!m_searchEditingSource.setTheEnvironmentalAtDecoder(&source))
+            return false;
+        const ListItemPtr list = task.value(u"listItemSource"_s).value<ListItemPtr>();
+        if (!m_listItem.setTheEnvironmentalAtDecoder(list.get()))
+            return false;
+
+        // All rows, not the preview count: the walks go over all rows, and a
+        // snapshot taken while a search result is shown must not push the
+        // progress past 100.
+        m_itemsCount = qint64(m_listItem.tableItemObjectArray().size())
+                       * qint64(m_searchEditingSource.countOfItemsSearch());
+        m_searchCount = 0.0;
+        m_throttle = ProgressThrottle(m_itemsCount);
+
+        indicatorAtStep(kStepStart, 0.0, m_searchEditingSource.searchObjectTitle());
+        return makeSearchObject();
+    });
+}
+
+bool WritingForSearchObject::makeSearchObject()
+{
+    return ErrorLog::guarded(lcList(), kClassWords, u"makeSearchObject", false, [&] {
+        const QList<ItemsSearch> criteria = m_searchEditingSource.itemsSearchArray();
+        if (criteria.isEmpty())
+            return false;
+        const QString &title = m_searchEditingSource.searchObjectTitle();
+        const RowList rows = m_listItem.tableItemObjectArray();
+
+        for (const ItemsSearch &criterion : criteria) {
+            indicatorAtStep(kStepSearching, m_searchCount, title);
+            m_itemsSearch.setTheEnvironmentalAtDecoder(&criterion);
+            const QString &category = m_itemsSearch.categoryString();
+            const QString &keyword = m_itemsSearch.keywordString();
+            if (m_itemsSearch.beginningSwitch()) {
+                if (!rows.isEmpty())
+                    addSearchCategory(category, keyword, rows);
+            } else if (!m_objectArray.isEmpty()) {
+                // A copy: the walk replaces the result it reads.
+                const RowList result = m_objectArray;
+                removeSearchCategory(category, keyword, result);
+            } else if (!rows.isEmpty()) {
+                removeSearchCategory(category, keyword, rows);
+            }
+        }
+
+        if (m_objectArray.isEmpty()) {
+            indicatorAtStep(kStepNothingFound, 0.0, title);
+            return false;
+        }
+        const QVariantMap result = {
+            {u"cachesFolderID"_s, m_cachesFolderID},
+            {u"objectArray"_s, QVariant::fromValue(m_objectArray)},
+        };
+        center().post(kResultNotification, result);
+        return true;
+    });
+}
+
+bool WritingForSearchObject::addSearchCategory(const QString &category, const QString &keyword,
+                                               const RowList &rows)
+{
+    return ErrorLog::guarded(lcList(), kClassWords, u"addSearchCategory", false,
+                             [&] { return walkRows(Walk::Collect, category, keyword, rows); });
+}
+
+bool WritingForSearchObject::removeSearchCategory(const QString &category, const QString &keyword,
+                                                  const RowList &rows)
+{
+    return ErrorLog::guarded(lcList(), kClassWords, u"removeSearchCategory", false,
+                             [&] { return walkRows(Walk::Exclude, category, keyword, rows); });
+}
+
+bool WritingForSearchObject::walkRows(Walk walk, const QString &category, const QString &keyword,
+                                      const RowList &rows)
+{
+    const Keyword pieces(keyword);
+    const QString message = category + u':' + keyword;
+    // Single precision on purpose: the reported counts follow the float
+    // quotient, added up in double.
+    const float increment = m_itemsCount > 0 ? 100.0f / float(m_itemsCount) : 0.0f;
+
+    RowList kept;
+    const qsizetype count = rows.size();
+    for (qsizetype index = 0; index < count; ++index) {
+        m_searchCount += double(increment);
+        if (m_throttle.visit(index + 1 == count))
+            indicatorAtStep(kStepSearching, m_searchCount, message);
+        const Row &row = rows.at(index);
+        if (row.isEmpty())
+            continue;
+        const bool found = pieces.matches(row.cellText(category));
+        if (walk == Walk::Collect) {
+            if (found)
+                m_objectArray.append(row);
+        } else if (!found) {
+            kept.append(row);
+        }
+    }
+    if (walk == Walk::Exclude)
+        m_objectArray = std::move(kept);
+    return true;
+}
+
+bool WritingForSearchObject::targetedString(QStringView text, const QString &keyword)
+{
+    return ErrorLog::guarded(lcList(), kClassWords, u"targetedString", false,
+                             [&] { return Keyword(keyword).matches(text); });
+}
