@@ -4,6 +4,7 @@
 #include "platform/ArchiveEncoder.h"
 #include "platform/DateText.h"
 #include "platform/Localization.h"
+#include "platform/ModelText.h"
 
 #include <QSysInfo>
 
@@ -26,31 +27,9 @@ const QString kFileType = QStringLiteral("fileType");
 const QString kTableComment = QStringLiteral("_tableComment");
 const QString kWorkLogArray = QStringLiteral("workLogArray");
 
-bool registerText(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = QStringLiteral("");
-        return false;
-    }
-    field = value;
-    return true;
-}
-
 QString word(const char *key)
 {
     return Localization::textOrEmpty(Localization::kCreatorTable, QString::fromLatin1(key));
-}
-
-// The last path component; a trailing separator does not count.
-QString lastPathComponent(const QString &path)
-{
-    QStringView view(path);
-    while (view.size() > 1 && view.endsWith(u'/'))
-        view.chop(1);
-    const qsizetype slash = view.lastIndexOf(u'/');
-    if (slash < 0 || view.size() == 1)
-        return view.toString();
-    return view.mid(slash + 1).toString();
 }
 
 enum class EntryShape { Plain, File, Search };
@@ -185,32 +164,32 @@ QString CreatorInformation::systemProductVersion()
 
 bool CreatorInformation::register_creatorName(const QString &value)
 {
-    return registerText(m_creatorName, value);
+    return ModelText::registerString(m_creatorName, value);
 }
 
 bool CreatorInformation::register_creatorApplication(const QString &value)
 {
-    return registerText(m_creatorApplication, value);
+    return ModelText::registerString(m_creatorApplication, value);
 }
 
 bool CreatorInformation::register_osVersion(const QString &value)
 {
-    return registerText(m_osVersion, value);
+    return ModelText::registerString(m_osVersion, value);
 }
 
 bool CreatorInformation::register_dayOfProduction(const QString &value)
 {
-    return registerText(m_dayOfProduction, value);
+    return ModelText::registerString(m_dayOfProduction, value);
 }
 
 bool CreatorInformation::register_dayOfRevision(const QString &value)
 {
-    return registerText(m_dayOfRevision, value);
+    return ModelText::registerString(m_dayOfRevision, value);
 }
 
 bool CreatorInformation::register_dayOfUpdate(const QString &value)
 {
-    return registerText(m_dayOfUpdate, value);
+    return ModelText::registerString(m_dayOfUpdate, value);
 }
 
 void CreatorInformation::set_dayOfUpdate()
@@ -220,22 +199,22 @@ void CreatorInformation::set_dayOfUpdate()
 
 bool CreatorInformation::register_updateCreator(const QString &value)
 {
-    return registerText(m_updateCreator, value);
+    return ModelText::registerString(m_updateCreator, value);
 }
 
 bool CreatorInformation::register_privatePasswordTitleString(const QString &value)
 {
-    return registerText(m_privatePasswordTitleString, value);
+    return ModelText::registerString(m_privatePasswordTitleString, value);
 }
 
 bool CreatorInformation::register_privatePasswordString(const QString &value)
 {
-    return registerText(m_privatePasswordString, value);
+    return ModelText::registerString(m_privatePasswordString, value);
 }
 
 bool CreatorInformation::register_logComment(const QString &value)
 {
-    return registerText(m_logComment, value);
+    return ModelText::registerString(m_logComment, value);
 }
 
 bool CreatorInformation::register_workLogArray(const QStringList &log)
@@ -250,7 +229,7 @@ bool CreatorInformation::register_workLogArray(const QStringList &log)
 
 void CreatorInformation::setTableComment(const QString &value)
 {
-    registerText(m_tableComment, value);
+    ModelText::registerString(m_tableComment, value);
 }
 
 bool CreatorInformation::workLogWithState(int state)
@@ -270,13 +249,13 @@ bool CreatorInformation::workLogWithState(int state)
                       : QStringLiteral("%1:%2%3").arg(date, word("008Creator"), verb);
         break;
     case EntryShape::File: {
-        const QString file = lastPathComponent(m_logComment);
+        const QString file = ModelText::lastPathComponent(m_logComment);
         entry = named ? QStringLiteral("%1:%2 %3 %4.").arg(date, name, verb, file)
                       : QStringLiteral("%1:%2%3 %4.").arg(date, word("008Creator"), verb, file);
         break;
     }
     case EntryShape::Search: {
-        const QString file = lastPathComponent(m_logComment);
+        const QString file = ModelText::lastPathComponent(m_logComment);
         const QString tail = word(row.tailKey);
         entry = named ? QStringLiteral("%1:%2 %3[%4]%5.").arg(date, name, verb, file, tail)
                       : QStringLiteral("%1:%2%3[%4]%5.").arg(date, word("008Creator"), verb, file, tail);

@@ -3,6 +3,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/Paths.h"
+#include "platform/ModelText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,16 +16,6 @@ static const QString kClassWords = QStringLiteral("RootCachesFolder");
 static QString emptyString()
 {
     return QStringLiteral("");
-}
-
-static bool storeString(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = emptyString();
-        return false;
-    }
-    field = value;
-    return true;
 }
 
 static QString joinPath(const QString &folder, const QString &name)
@@ -259,75 +250,75 @@ bool RootCachesFolder::makingFileCachesFolderIDTitle()
 
 bool RootCachesFolder::registerUserFileCachesFolderPath(const QString &value)
 {
-    return storeString(m_userFileCachesFolderPath, value);
+    return ModelText::registerString(m_userFileCachesFolderPath, value);
 }
 
 bool RootCachesFolder::registerRootDomainPath(const QString &value)
 {
-    return storeString(m_rootDomainPath, value);
+    return ModelText::registerString(m_rootDomainPath, value);
 }
 
 bool RootCachesFolder::registerRootCachesFolderPath(const QString &value)
 {
-    return storeString(m_rootCachesFolderPath, value);
+    return ModelText::registerString(m_rootCachesFolderPath, value);
 }
 
 bool RootCachesFolder::registerLibraryCachesFolderPath(const QString &value)
 {
-    return storeString(m_libraryCachesFolderPath, value);
+    return ModelText::registerString(m_libraryCachesFolderPath, value);
 }
 
 bool RootCachesFolder::registerObjectCachesFolderPath(const QString &value)
 {
-    return storeString(m_objectCachesFolderPath, value);
+    return ModelText::registerString(m_objectCachesFolderPath, value);
 }
 
 bool RootCachesFolder::registerWorkCachesFolderPath(const QString &value)
 {
-    return storeString(m_workCachesFolderPath, value);
+    return ModelText::registerString(m_workCachesFolderPath, value);
 }
 
 bool RootCachesFolder::register_makingFolderPath(const QString &value)
 {
-    return storeString(m_makingFolderPath, value);
+    return ModelText::registerString(m_makingFolderPath, value);
 }
 
 bool RootCachesFolder::registerRootCachesFolderTitle(const QString &value)
 {
-    return storeString(m_rootCachesFolderTitle, value);
+    return ModelText::registerString(m_rootCachesFolderTitle, value);
 }
 
 bool RootCachesFolder::registerLibraryCachesFolderTitle(const QString &value)
 {
-    return storeString(m_libraryCachesFolderTitle, value);
+    return ModelText::registerString(m_libraryCachesFolderTitle, value);
 }
 
 bool RootCachesFolder::registerObjectCachesFolderTitle(const QString &value)
 {
-    return storeString(m_objectCachesFolderTitle, value);
+    return ModelText::registerString(m_objectCachesFolderTitle, value);
 }
 
 bool RootCachesFolder::registerWorkCachesFolderTitle(const QString &value)
 {
-    return storeString(m_workCachesFolderTitle, value);
+    return ModelText::registerString(m_workCachesFolderTitle, value);
 }
 
 bool RootCachesFolder::registerFileCachesFolderPath(const QString &value)
 {
-    return storeString(m_fileCachesFolderPath, value);
+    return ModelText::registerString(m_fileCachesFolderPath, value);
 }
 
 bool RootCachesFolder::registerFileCachesFolderPathOfWork(const QString &value)
 {
-    return storeString(m_fileCachesFolderPathOfWork, value);
+    return ModelText::registerString(m_fileCachesFolderPathOfWork, value);
 }
 
 bool RootCachesFolder::registerFileCachesFolderTitle(const QString &value)
 {
-    return storeString(m_fileCachesFolderTitle, value);
+    return ModelText::registerString(m_fileCachesFolderTitle, value);
 }
 
 bool RootCachesFolder::registerFileCachesFolderTitleOfWork(const QString &value)
 {
-    return storeString(m_fileCachesFolderTitleOfWork, value);
+    return ModelText::registerString(m_fileCachesFolderTitleOfWork, value);
 }

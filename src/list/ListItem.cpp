@@ -7,6 +7,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "script/OptionObjectSource.h"
+#include "platform/ModelText.h"
 
 #include <algorithm>
 #include <vector>
@@ -26,16 +27,6 @@ const QString kEncodingType = QStringLiteral("encodingType");
 const QString kCrState = QStringLiteral("crState");
 
 constexpr qsizetype kItemIDPosition = 2;
-
-// "/a/b.csv" -> "b.csv"; trailing separators are ignored ("/a/b/" -> "b").
-QString lastPathComponent(const QString &path)
-{
-    qsizetype end = path.size();
-    while (end > 1 && path.at(end - 1) == u'/')
-        --end;
-    const qsizetype start = path.lastIndexOf(u'/', end - 1) + 1;
-    return path.mid(start, end - start);
-}
 
 // Reads one title's text from many rows, looking the title up again only
 // when a row's schema differs from the previous row's (rows of one list
@@ -305,7 +296,7 @@ bool ListItem::setTableComment()
         QString info;
         if (confirmConversionRelevantFilePath() && !encodingName.isEmpty()) {
             const QString lineEnd = m_crState ? QStringLiteral("(CR-LF)") : QStringLiteral("(LF)");
-            info = QStringLiteral("%1 %2%3").arg(lastPathComponent(m_conversionRelevantFilePath),
+            info = QStringLiteral("%1 %2%3").arg(ModelText::lastPathComponent(m_conversionRelevantFilePath),
                                                  encodingName, lineEnd);
         }
         const QString comment = QStringLiteral("titles:%1 items:%2 %3")

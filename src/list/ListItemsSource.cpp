@@ -9,6 +9,7 @@
 #include "platform/ArchiveEncoder.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
+#include "platform/ModelText.h"
 
 #include <algorithm>
 #include <limits>
@@ -30,15 +31,6 @@ const QString kItemCount = QStringLiteral("itemCount");
 const QString kSearchObjectDic = QStringLiteral("searchObjectDic");
 
 constexpr int kAlertReplaceList = 202201;
-
-QString lastPathComponent(const QString &path)
-{
-    qsizetype end = path.size();
-    while (end > 1 && path.at(end - 1) == u'/')
-        --end;
-    const qsizetype start = path.lastIndexOf(u'/', end - 1) + 1;
-    return path.mid(start, end - start);
-}
 
 // The number of a list ID, -1 for anything that is not one.
 qint64 listNumber(QStringView idString)
@@ -96,7 +88,7 @@ QVariantMap decodeEntry(const ArchiveDecoder &dictionary)
     if (dictionary.kindForKey(kListItemID) == ArchiveKind::Int)
         entry.insert(kListItemID, dictionary.decodeInt32(kListItemID));
     if (dictionary.kindForKey(kImportListItemsFilePass) == ArchiveKind::String) {
-        const QString name = lastPathComponent(dictionary.decodeString(kImportListItemsFilePass));
+        const QString name = ModelText::lastPathComponent(dictionary.decodeString(kImportListItemsFilePass));
         if (!name.isEmpty())
             entry.insert(kImportListItemsFilePass, name);
     }
@@ -312,15 +304,6 @@ bool ListItemsSource::setTheEnvironmentalAtDecoder(const ListItemsSource *other)
 // --- Setters ---------------------------------------------------------------
 
 namespace {
-bool registerString(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = QStringLiteral("");
-        return false;
-    }
-    field = value;
-    return true;
-}
 } // namespace
 
 bool ListItemsSource::registerItemLogListDictionary(const ItemLogDictionary &dictionary)
@@ -331,7 +314,7 @@ bool ListItemsSource::registerItemLogListDictionary(const ItemLogDictionary &dic
 
 bool ListItemsSource::registerImportListItemsFilePass(const QString &value)
 {
-    return registerString(m_importListItemsFilePass, value);
+    return ModelText::registerString(m_importListItemsFilePass, value);
 }
 
 bool ListItemsSource::registerOriginalOfTheListItemsDic(const QVariantMap &dictionary)
@@ -342,7 +325,7 @@ bool ListItemsSource::registerOriginalOfTheListItemsDic(const QVariantMap &dicti
 
 bool ListItemsSource::registerListItemIDString(const QString &value)
 {
-    return registerString(m_listItemIDString, value);
+    return ModelText::registerString(m_listItemIDString, value);
 }
 
 bool ListItemsSource::registerTitleOfTheObjectDic(const QVariantMap &entry)
@@ -353,12 +336,12 @@ bool ListItemsSource::registerTitleOfTheObjectDic(const QVariantMap &entry)
 
 bool ListItemsSource::registerListItemTitle(const QString &value)
 {
-    return registerString(m_listItemTitle, value);
+    return ModelText::registerString(m_listItemTitle, value);
 }
 
 bool ListItemsSource::registerInfoText(const QString &value)
 {
-    return registerString(m_infoText, value);
+    return ModelText::registerString(m_infoText, value);
 }
 
 bool ListItemsSource::registerSearchObjectDic(const SearchObjectDictionary &dictionary)
@@ -369,7 +352,7 @@ bool ListItemsSource::registerSearchObjectDic(const SearchObjectDictionary &dict
 
 bool ListItemsSource::registerSearchObjectTitle(const QString &value)
 {
-    return registerString(m_searchObjectTitle, value);
+    return ModelText::registerString(m_searchObjectTitle, value);
 }
 
 // --- Operations ------------------------------------------------------------
@@ -505,7 +488,7 @@ bool ListItemsSource::lastPathComponentOfTheImportListItems()
     return ErrorLog::guarded(lcList(), kClassWords, u"lastPathComponentOfTheImportListItems", false, [&] {
         if (!confirmImportListItemsFilePass())
             return false;
-        return registerImportListItemsFilePass(lastPathComponent(m_importListItemsFilePass));
+        return registerImportListItemsFilePass(ModelText::lastPathComponent(m_importListItemsFilePass));
     });
 }
 

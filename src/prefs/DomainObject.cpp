@@ -6,6 +6,7 @@
 #include "platform/KeyedUnarchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/Paths.h"
+#include "platform/ModelText.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,16 +25,6 @@ constexpr qint64 kMaxSettingsFileBytes = qint64(16) << 20;
 constexpr QFileDevice::Permissions kUserOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 constexpr QFileDevice::Permissions kUserOnlyFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-
-bool registerText(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = QStringLiteral("");
-        return false;
-    }
-    field = value;
-    return true;
-}
 
 // Makes sure the file exists with user-only permissions before any secret is
 // written: QSettings writes through QSaveFile, which keeps the permissions of
@@ -74,12 +65,12 @@ void DomainObject::initializationUserObject()
 
 bool DomainObject::registerRootDomainPath(const QString &value)
 {
-    return registerText(m_rootDomainPath, value);
+    return ModelText::registerString(m_rootDomainPath, value);
 }
 
 bool DomainObject::registerDomainName(const QString &value)
 {
-    return registerText(m_domainName, value);
+    return ModelText::registerString(m_domainName, value);
 }
 
 bool DomainObject::registerUserDefaultsDictionary(const QVariantMap &dictionary)

@@ -2,21 +2,13 @@
 
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
+#include "platform/ModelText.h"
 
 namespace {
 const QString kProtect = QStringLiteral("protectAdvancedByPasswordWithState");
 const QString kTitle = QStringLiteral("privatePasswordTitleStringForAdvanced");
 const QString kPassword = QStringLiteral("privatePasswordStringForAdvanced");
 
-bool registerText(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = QStringLiteral("");
-        return false;
-    }
-    field = value;
-    return true;
-}
 } // namespace
 
 MasterSecurityObject::MasterSecurityObject()
@@ -66,10 +58,10 @@ bool MasterSecurityObject::setTheEnvironmentalAtDecoder(const MasterSecurityObje
 
 bool MasterSecurityObject::registerPrivatePasswordTitleStringForAdvanced(const QString &value)
 {
-    return registerText(m_privatePasswordTitleStringForAdvanced, value);
+    return ModelText::registerString(m_privatePasswordTitleStringForAdvanced, value);
 }
 
 bool MasterSecurityObject::registerPrivatePasswordStringForAdvanced(const QString &value)
 {
-    return registerText(m_privatePasswordStringForAdvanced, value);
+    return ModelText::registerString(m_privatePasswordStringForAdvanced, value);
 }

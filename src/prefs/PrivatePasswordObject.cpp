@@ -4,6 +4,7 @@
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
+#include "platform/ModelText.h"
 
 namespace {
 const QString kList = QStringLiteral("privatePasswordListDictionary");
@@ -16,16 +17,6 @@ const QString kSaveItNewly = QStringLiteral("saveItNewlyConfirmWithState");
 const QString kEntryPassword = QStringLiteral("password");
 const QString kEntryProtectFile = QStringLiteral("protectFile");
 const QString kEntrySaveItNewly = QStringLiteral("saveItNewly");
-
-bool registerText(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = QStringLiteral("");
-        return false;
-    }
-    field = value;
-    return true;
-}
 
 QString entryPassword(const QVariant &entry)
 {
@@ -146,12 +137,12 @@ bool PrivatePasswordObject::registerPrivatePasswordListDictionary(const QVariant
 
 bool PrivatePasswordObject::registerPrivatePasswordTitleString(const QString &value)
 {
-    return registerText(m_privatePasswordTitleString, value);
+    return ModelText::registerString(m_privatePasswordTitleString, value);
 }
 
 bool PrivatePasswordObject::registerPrivatePasswordString(const QString &value)
 {
-    return registerText(m_privatePasswordString, value);
+    return ModelText::registerString(m_privatePasswordString, value);
 }
 
 MasterSecurityObject *PrivatePasswordObject::masterSecurityObject()

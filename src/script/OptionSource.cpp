@@ -3,6 +3,7 @@
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/Localization.h"
+#include "platform/ModelText.h"
 
 namespace {
 
@@ -20,18 +21,6 @@ const QString kReferenceAnswerTitle = QStringLiteral("referenceAnswerTitle");
 const QString kReferenceAnswerArray = QStringLiteral("referenceAnswerArray");
 const QString kAnswerTitle = QStringLiteral("answerTitle");
 const QString kAnswerObjectDictionary = QStringLiteral("answerObjectDictionary");
-
-// Empty strings are stored as "" rather than a null QString, so callers that
-// tell the two apart never see a missing value.
-bool storeString(QString &field, const QString &value)
-{
-    if (value.isEmpty()) {
-        field = QStringLiteral("");
-        return false;
-    }
-    field = value;
-    return true;
-}
 
 template<class Container>
 bool storeContainer(Container &field, const Container &value)
@@ -168,13 +157,13 @@ qint32 OptionSource::referenceStateForTitle(const QString &title)
 
 bool OptionSource::registerSourceTitle(const QString &value)
 {
-    return storeString(m_sourceTitle, value);
+    return ModelText::registerString(m_sourceTitle, value);
 }
 
 bool OptionSource::registerReferenceRequestTitle(const QString &value)
 {
     m_referenceRequestState = referenceStateForTitle(value);
-    return storeString(m_referenceRequestTitle, value);
+    return ModelText::registerString(m_referenceRequestTitle, value);
 }
 
 bool OptionSource::registerReferenceRequestArray(const QStringList &value)
@@ -184,7 +173,7 @@ bool OptionSource::registerReferenceRequestArray(const QStringList &value)
 
 bool OptionSource::registerRequestTitle(const QString &value)
 {
-    return storeString(m_requestTitle, value);
+    return ModelText::registerString(m_requestTitle, value);
 }
 
 bool OptionSource::registerRequestTitleArray(const QStringList &value)
@@ -194,7 +183,7 @@ bool OptionSource::registerRequestTitleArray(const QStringList &value)
 
 bool OptionSource::registerCodeText(const QString &value)
 {
-    return storeString(m_codeText, value);
+    return ModelText::registerString(m_codeText, value);
 }
 
 bool OptionSource::registerRequesLibraryCodeDictionary(const QVariantMap &value)
@@ -212,13 +201,13 @@ bool OptionSource::addRequesLibraryCodeDictionary(const QVariantMap &entry, cons
 
 bool OptionSource::registerAnswerText(const QString &value)
 {
-    return storeString(m_answerText, value);
+    return ModelText::registerString(m_answerText, value);
 }
 
 bool OptionSource::registerReferenceAnswerTitle(const QString &value)
 {
     m_referenceAnswerState = referenceStateForTitle(value);
-    return storeString(m_referenceAnswerTitle, value);
+    return ModelText::registerString(m_referenceAnswerTitle, value);
 }
 
 bool OptionSource::registerReferenceAnswerArray(const QStringList &value)
@@ -228,7 +217,7 @@ bool OptionSource::registerReferenceAnswerArray(const QStringList &value)
 
 bool OptionSource::registerAnswerTitle(const QString &value)
 {
-    return storeString(m_answerTitle, value);
+    return ModelText::registerString(m_answerTitle, value);
 }
 
 bool OptionSource::registerAnswerTitleArray(const QStringList &value)

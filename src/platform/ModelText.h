@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// The string conventions every model class shares.
+class ModelText
+{
+public:
+    // The register-setter rule: a non-empty value is stored and answers true;
+    // an absent or empty one stores "" (never a null string) and answers false.
+    static bool registerString(QString &field, const QString &value)
+    {
+        if (value.isEmpty()) {
+            field = QLatin1String("");
+            return false;
+        }
+        field = value;
+        return true;
+    }
+
+    // "/a/b.csv" -> "b.csv"; trailing separators are ignored ("/a/b/" -> "b");
+    // "/" stays "/" and a name without a separator is returned whole.
+    static QString lastPathComponent(const QString &path)
+    {
+        QStringView view(path);
+        while (view.size() > 1 && view.endsWith(u'/'))
+            view.chop(1);
+        const qsizetype slash = view.lastIndexOf(u'/');
+        if (slash < 0 || view.size() == 1)
+            return view.toString();
+        return view.mid(slash + 1).toString();
+    }
+};
