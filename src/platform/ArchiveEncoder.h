@@ -77,6 +77,17 @@ private:
     friend class KeyedArchiver;
     explicit ArchiveEncoder(QCborStreamWriter *writer);
 
+    // The prelude and root dictionary around the one top-level value.
+    void beginArchive();
+    bool finishArchive();
+    bool beginValue(QStringView key);
+    bool writeKey(QStringView key);
+    void writeString(QStringView value, bool share);
+    void appendText(QStringView text);
+    void writeAttributes(const TextAttributes::Ptr &attributes);
+    bool openContainer(QStringView key);
+    bool closeContainer(int type, const char *what);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

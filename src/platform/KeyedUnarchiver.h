@@ -20,6 +20,10 @@ public:
 
     explicit KeyedUnarchiver(QByteArrayView data);
     KeyedUnarchiver(QByteArrayView data, const Limits &limits);
+    // Share the array instead of copying it (a large list file is read once
+    // into memory; a second copy would double that).
+    explicit KeyedUnarchiver(const QByteArray &data);
+    KeyedUnarchiver(const QByteArray &data, const Limits &limits);
     ~KeyedUnarchiver();
 
     // False when the bytes are not a well-formed archive, or when decoding
@@ -44,14 +48,28 @@ public:
                                                QString *error = nullptr)
     {
         KeyedUnarchiver unarchiver(data);
-        auto object = unarchiver.decodeTopLevelObject<T>(key);
-        if (!object && error)
-            *error = unarchiver.isValid()
-                ? QStringLiteral("the archive holds no %1 under \"%2\"").arg(T::archiveClassName(), key)
-                : unarchiver.errorString();
-        return object;
+        return unarchiver.topLevelObject<T>(key, error);
+    }
+
+    template<class T>
+    static std::unique_ptr<T> unarchivedObject(const QByteArray &data, QStringView key,
+                                               QString *error = nullptr)
+    {
+        KeyedUnarchiver unarchiver(data);
+        return unarchiver.topLevelObject<T>(key, error);
     }
 
 private:
+    template<class T>
+    std::unique_ptr<T> topLevelObject(QStringView key, QString *error)
+    {
+        auto object = decodeTopLevelObject<T>(key);
+        if (!object && error)
+            *error = isValid()
+                ? QStringLiteral("the archive holds no %1 under \"%2\"").arg(T::archiveClassName(), key)
+                : errorString();
+        return object;
+    }
+
     std::shared_ptr<ArchiveDocument> m_document;
 };

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Numbers shared by the keyed archive writer and reader; the layout itself is
+// described at the top of KeyedArchiver.cpp.
+struct ArchiveFormat
+{
+    // RFC 8949 self-described CBOR; makes the file recognisable as CBOR.
+    static constexpr quint64 kTagSelfDescribed = 55799;
+    // Value sharing (registered tags 28 and 29).
+    static constexpr quint64 kTagShareable = 28;
+    static constexpr quint64 kTagSharedRef = 29;
+    // Private tags. Three-byte tag heads keep a plain attributed cell at
+    // key (3) + tag (3) + text head (1) bytes beyond its text.
+    static constexpr quint64 kTagObject = 27900;
+    static constexpr quint64 kTagAttributedText = 27901;
+    static constexpr quint64 kTagAttributeSet = 27902;
+    static constexpr quint64 kTagRect = 27903;
+    static constexpr quint64 kTagPoint = 27904;
+    static constexpr quint64 kTagSize = 27905;
+
+    static constexpr char kMagic[] = "rowsmith-archive";
+    static constexpr quint64 kVersion = 1;
+
+    // Container nesting the writer produces at most and the reader accepts by
+    // default; the root dictionary is level 1.
+    static constexpr int kMaxDepth = 128;
+    // Hard ceiling on any reader limit, so parsing recursion stays shallow.
+    static constexpr int kMaxDepthCeiling = 1024;
+    // String values up to this many UTF-16 units are shared; keys and class
+    // names are shared at any length.
+    static constexpr qsizetype kMaxSharedStringLength = 64;
+    // Writer's table of shared values; once full, values are written inline.
+    static constexpr quint32 kMaxSharedValues = 1u << 20;
+    // Dictionaries with more entries than this get a hashed key index.
+    static constexpr quint32 kIndexedMapThreshold = 16;
+    // Every index of the node store is 32-bit, so inputs stay below 4 GiB.
+    static constexpr qint64 kMaxInputBytes = qint64(0xFFFFFFF0u);
+    // Attribute set: family, point size, weight, italic, underline, strike-out,
+    // foreground, background.
+    static constexpr quint64 kAttributeSetFields = 8;
+};
