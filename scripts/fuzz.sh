@@ -8,7 +8,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 status=0
 for harness in build/fuzz/fuzz/fuzz_*; do
-  [ -x "$harness" ] || continue
+  [ -f "$harness" ] && [ -x "$harness" ] || continue
   name=$(basename "$harness")
   seeds="fuzz/corpus/${name#fuzz_}"
   work=$(mktemp -d)

@@ -10,6 +10,7 @@ packages=(
   qt6-qpa-plugins
   libsodium-dev
   clang libclang-rt-14-dev
+  python3-pandas
 )
 
 missing=()
