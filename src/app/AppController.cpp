@@ -26,7 +26,7 @@ AppController::AppController(AppPlatform *platform, NotificationCenter *center, 
     , m_center(center ? center : &NotificationCenter::defaultCenter())
     , m_documentController(std::make_unique<MyDocumentController>(platform, this))
 {
-    TaskWorkers::registerListWorkers(IndicatorController::sharedController().taskRunner());
+    TaskWorkers::registerAll(IndicatorController::sharedController().taskRunner());
 }
 
 AppController::~AppController()

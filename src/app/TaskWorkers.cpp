@@ -1,5 +1,7 @@
 #include "TaskWorkers.h"
 
+#include "convert/CSVtoLMSConversion.h"
+#include "convert/OutputConverterFile.h"
 #include "list/ChangeTitleOfListItems.h"
 #include "list/ListItem.h"
 #include "list/WritingForSearchObject.h"
@@ -20,4 +22,24 @@ void TaskWorkers::registerListWorkers(TaskRunner &runner)
     // The runner's own rule shows the panel for every retitling.
     if (!runner.hasWorker(264))
         runner.registerWorker(264, [] { return std::make_unique<ChangeTitleOfListItems>(); });
+}
+
+void TaskWorkers::registerConvertWorkers(TaskRunner &runner)
+{
+    // The runner's own rule decides an import's panel by the source file's size.
+    if (!runner.hasWorker(240))
+        runner.registerWorker(240, [] { return std::make_unique<CSVtoLMSConversion>(); });
+    // Export requests carry their rows as a RowList, which the runner's
+    // generic entry count does not know.
+    if (!runner.hasWorker(715)) {
+        runner.registerWorker(
+            715, [] { return std::make_unique<OutputConverterFile>(); },
+            [](const QVariantMap &task) {
+                const QVariant rows = task.value(u"itemObject"_s);
+                const qsizetype count = rows.metaType() == QMetaType::fromType<RowList>()
+                    ? rows.value<RowList>().size()
+                    : rows.toList().size();
+                return count > kExportPanelRows;
+            });
+    }
 }

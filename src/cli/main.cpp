@@ -1,3 +1,6 @@
+#include "CliExit.h"
+#include "ConvertCommand.h"
+#include "ImportCommand.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/PolicyAlertPresenter.h"
 
@@ -5,7 +8,22 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
+namespace {
+
+const char kUsage[] =
+    "Usage: rowsmith-cli COMMAND [options]\n"
+    "\n"
+    "Commands:\n"
+    "  import FILE [--quoted] [--print | --json]\n"
+    "      Import a CSV or list file and print what was found.\n"
+    "  convert FILE -o OUT [--encoding utf-8|shift-jis|euc-jp] [--crlf] [--quoted]\n"
+    "                      [--all | --where \"TITLE:KEYWORDS\"]\n"
+    "      Import FILE and export its marked rows as CSV (or the list as OUT.pgcl).\n"
+    "\n"
+    "rowsmith-cli COMMAND --help describes a command.\n"
+    "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -15,32 +33,33 @@ int main(int argc, char *argv[])
 
     // Without a window nobody can answer an alert: each one is printed and
     // answered with its default (safe) button.
-    QTextStream alertStream(stderr);
+    QTextStream err(stderr);
     PolicyAlertPresenter alerts;
-    alerts.setEcho(&alertStream);
+    alerts.setEcho(&err);
     AlertSheetModal::setPresenter(&alerts);
     struct PresenterReset
     {
         ~PresenterReset() { AlertSheetModal::setPresenter(nullptr); }
     } presenterReset;
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Rowsmith command-line tool: prepares tabular data without a window."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    if (!parser.parse(QCoreApplication::arguments())) {
-        QTextStream(stderr) << parser.errorText() << '\n';
-        return 2;
+    QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.size() > 1 ? arguments.at(1) : QString();
+    if (command == QLatin1String("import") || command == QLatin1String("convert")) {
+        arguments.removeAt(1);
+        arguments[0] += QLatin1Char(' ') + command;
+        return command == QLatin1String("import") ? ImportCommand::run(arguments)
+                                                   : ConvertCommand::run(arguments);
     }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
-    if (!parser.positionalArguments().isEmpty()) {
-        QTextStream(stderr) << "rowsmith-cli: unknown command: "
-                            << parser.positionalArguments().constFirst() << '\n';
-        return 2;
+
+    QTextStream out(stdout);
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        out << "rowsmith-cli " << QCoreApplication::applicationVersion() << '\n';
+        return CliExit::kSuccess;
     }
-    parser.showHelp(0);
+    if (command.isEmpty() || command == QLatin1String("--help") || command == QLatin1String("-h")
+        || command == QLatin1String("help")) {
+        out << kUsage;
+        return command.isEmpty() ? CliExit::kUsage : CliExit::kSuccess;
+    }
+    return CliExit::usage(err, QStringLiteral("unknown command \"%1\"").arg(command));
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ListItemPrinter.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class ListItem;
+
+// rowsmith-cli import FILE [--quoted] [--print | --json]
+class ImportCommand
+{
+public:
+    static int run(const QStringList &arguments);
+
+    // Imports a CSV or list file on this thread, drawing progress on a
+    // terminal. Null on failure with the reason in *error.
+    static std::shared_ptr<ListItem> importFile(const QString &path, bool quoted,
+                                                ImportReport *report, QString *error);
+};
