@@ -1,10 +1,14 @@
 #include "ChangeTitleOfListItems.h"
 
 #include "ProgressThrottle.h"
+#include "RenamePlan.h"
 
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
+
+#include <algorithm>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +18,123 @@ static const QString kResultNotification = u"developChangeTitleUnfoldNotif"_s;
 static const QString kStepMessage = u" "_s;
 
 enum : int { kStepEntry = 93601, kStepAccepted = 93602, kStepRewriting = 93603 };
+
+namespace {
+
+// Renames rows, working each schema's renames out once: rows that shared a
+// schema before share the renamed one after, and their texts stay untouched.
+class RowRenamer
+{
+public:
+    explicit RowRenamer(const RenamePlan &plan) : m_plan(plan) {}
+
+    void rename(Row &row)
+    {
+        const SchemaRename &renames = renamesFor(row);
+        if (renames.literal) {
+            // No memo: these rows are rebuilt, and a rebuilt schema, once
+            // released, must not be mistaken for a later one at its address.
+            for (const QString &oldTitle : m_plan.oldTitles())
+                row.renameKey(oldTitle, m_plan.newTitle(oldTitle));
+            return;
+        }
+        for (const Step &step : renames.steps)
+            row.renameKey(step.from, step.to, step.memo);
+    }
+
+private:
+    struct Step
+    {
+        QString from;
+        QString to;
+        Row::RenameMemo *memo = nullptr;
+    };
+    struct SchemaRename
+    {
+        RowSchema::Ptr source; // held so its address, the key, is not reused
+        bool literal = false;
+        QList<Step> steps;
+    };
+
+    const SchemaRename &renamesFor(const Row &row)
+    {
+        // Neighbouring rows mostly share their schema.
+        const RowSchema::Ptr &schema = row.schema();
+        const bool marked = row.hasIndication();
+        if (m_last && m_lastSchema == schema.data() && m_lastMarked == marked)
+            return *m_last;
+        m_lastSchema = schema.data();
+        m_lastMarked = marked;
+        m_last = &planFor(schema, marked);
+        return *m_last;
+    }
+
+    const SchemaRename &planFor(const RowSchema::Ptr &schema, bool marked)
+    {
+        // The mark counts as a title, so rows differing in it differ in plan.
+        QHash<const RowSchema *, SchemaRename> &cache = m_cache[marked ? 1 : 0];
+        const auto found = cache.constFind(schema.data());
+        if (found != cache.cend())
+            return *found;
+
+        QSet<QString> present(schema->titles().cbegin(), schema->titles().cend());
+        if (marked)
+            present.insert(Row::kIndicationKey);
+        SchemaRename renames;
+        renames.source = schema;
+        const RenamePlan::Outcome outcome = m_plan.resolve(present);
+        renames.literal = outcome.literal;
+        const QList<RenamePlan::Move> order = RenamePlan::inPlaceOrder(outcome.moves, present);
+        // Moving the mark rebuilds the row, so its schemas are per row too.
+        const bool memoFree = std::any_of(order.cbegin(), order.cend(), [](const RenamePlan::Move &move) {
+            return move.first == Row::kIndicationKey || move.second == Row::kIndicationKey;
+        });
+        for (const RenamePlan::Move &move : order)
+            renames.steps.append({move.first, move.second, memoFree ? nullptr : &m_memos[move]});
+        return *cache.insert(schema.data(), renames);
+    }
+
+    const RenamePlan &m_plan;
+    QHash<const RowSchema *, SchemaRename> m_cache[2];
+    std::map<RenamePlan::Move, Row::RenameMemo> m_memos; // one per rename, stable addresses
+    // QHash values move when it grows, so this is only valid until the next planFor().
+    const SchemaRename *m_last = nullptr;
+    const RowSchema *m_lastSchema = nullptr;
+    bool m_lastMarked = false;
+};
+
+void renameWidths(const RenamePlan &plan, QVariantMap &widths)
+{
+    const QSet<QString> present(widths.keyBegin(), widths.keyEnd());
+    const RenamePlan::Outcome outcome = plan.resolve(present);
+    if (outcome.literal) {
+        for (const QString &oldTitle : plan.oldTitles()) {
+            const float width = widths.value(oldTitle, 0.0f).toFloat();
+            widths.remove(oldTitle);
+            widths.insert(plan.newTitle(oldTitle), width);
+        }
+        return;
+    }
+    QList<float> moved;
+    moved.reserve(outcome.moves.size());
+    for (const RenamePlan::Move &move : outcome.moves)
+        moved.append(widths.take(move.first).toFloat());
+    for (qsizetype i = 0; i < moved.size(); ++i)
+        widths.insert(outcome.moves.at(i).second, moved.at(i));
+    for (const QString &oldTitle : plan.oldTitles()) {
+        const QString target = plan.finalTitle(oldTitle, present);
+        if (present.contains(oldTitle)) {
+            if (target == oldTitle) // renamed to itself: still stored as a float
+                widths.insert(oldTitle, widths.value(oldTitle).toFloat());
+        } else if (!widths.contains(target)) {
+            // A renamed column without a width gets 0.0, but never in place
+            // of a width that is there.
+            widths.insert(target, 0.0f);
+        }
+    }
+}
+
+} // namespace
 
 ChangeTitleOfListItems::ChangeTitleOfListItems() = default;
 
@@ -76,31 +197,28 @@ void ChangeTitleOfListItems::cangeTitleOfListItemsObject(const QVariantMap &requ
         indicatorAtStep(kStepAccepted, 0.0, kStepMessage);
         registerColumnTitlesWidthDic(request.value(u"columnTitlesWidthDic"_s).toMap());
 
-        const QList<QString> oldTitles = m_editCellTitlesDic.keys();
-        const qsizetype renameCount = oldTitles.size();
+        const RenamePlan plan(m_editCellTitlesDic);
+        const qsizetype renameCount = plan.oldTitles().size();
         const qsizetype rowCount = m_tableItemObjectArray.size();
         ProgressThrottle throttle(qint64(renameCount) * qint64(rowCount));
         indicatorAtStep(kStepRewriting, 0.0, kStepMessage);
 
-        // Detaches the list once; each row then detaches on its first rename
-        // only, sharing its texts with the caller's row.
+        // Detaches the list once; each row then detaches once, sharing its
+        // texts with the caller's row. A row takes all its renames in the
+        // first pass; the progress still counts one pass per rename.
         Row *rows = m_tableItemObjectArray.data();
+        RowRenamer renamer(plan);
         const double visits = double(renameCount) * double(rowCount);
         for (qsizetype i = 1; i <= renameCount; ++i) {
-            const QString &oldTitle = oldTitles.at(i - 1);
-            const QString newTitle = m_editCellTitlesDic.value(oldTitle);
-            Row::RenameMemo memo;
             for (qsizetype j = 1; j <= rowCount; ++j) {
-                // A row without the old title keeps its cells as they are.
-                rows[j - 1].renameKey(oldTitle, newTitle, &memo);
+                if (i == 1)
+                    renamer.rename(rows[j - 1]);
                 if (throttle.visit())
                     indicatorAtStep(kStepRewriting, double(j) * double(i) / visits * 100.0,
                                     kStepMessage);
             }
-            const float width = m_columnTitlesWidthDic.value(oldTitle, 0.0f).toFloat();
-            m_columnTitlesWidthDic.remove(oldTitle);
-            m_columnTitlesWidthDic.insert(newTitle, width);
         }
+        renameWidths(plan, m_columnTitlesWidthDic);
 
         indicatorAtStep(kStepRewriting, 100.0, kStepMessage);
         const QVariantMap result = {

@@ -11,8 +11,10 @@ class NotificationCenter;
 
 // Carries column renames (task 264) into every row of a list and into its
 // width table, on a private copy, and delivers the rewritten rows and widths
-// as "developChangeTitleUnfoldNotif". Rows sharing titles before a rename
-// share the renamed titles after it; cell texts are never copied.
+// as "developChangeTitleUnfoldNotif". Renames that meet (A->B with B->Z)
+// move every value at once instead of overwriting B's (see RenamePlan).
+// Rows sharing titles before a rename share the renamed titles after it;
+// cell texts are never copied.
 class ChangeTitleOfListItems : public TaskWorker
 {
 public:

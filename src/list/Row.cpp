@@ -214,13 +214,13 @@ bool Row::renameKey(QStringView from, const QString &to, RenameMemo *memo)
         // Only the title changes: swap the schema, keep buffer and runs.
         RowSchema::Ptr renamed;
         if (memo)
-            renamed = memo->value(d->schema.data());
+            renamed = memo->value(d->schema.data()).second;
         if (!renamed) {
             QStringList titles = d->schema->titles();
             titles[index] = to;
             renamed = RowSchema::make(titles);
             if (memo)
-                memo->insert(d->schema.data(), renamed);
+                memo->insert(d->schema.data(), {d->schema, renamed});
         }
         detach();
         d->schema = renamed;

@@ -52,7 +52,9 @@ public:
     // Renaming many rows the same way: pass one memo for the whole run so
     // rows that shared a schema before share the renamed one after, and the
     // cell texts are not copied at all.
-    using RenameMemo = QHash<const RowSchema *, RowSchema::Ptr>;
+    // The memo holds each old schema as well, so that its address cannot be
+    // reused by another schema while the memo still maps it.
+    using RenameMemo = QHash<const RowSchema *, std::pair<RowSchema::Ptr, RowSchema::Ptr>>;
     bool renameKey(QStringView from, const QString &to, RenameMemo *memo = nullptr);
 
     bool hasIndication() const;

@@ -2,6 +2,7 @@
 
 #include "list/ChangeTitleOfListItems.h"
 #include "list/ProgressThrottle.h"
+#include "list/RenamePlan.h"
 #include "platform/NotificationCenter.h"
 
 #include <QTest>
@@ -113,6 +114,80 @@ private Q_SLOTS:
             QCOMPARE(out.at(i).schema().data(), out.first().schema().data());
             QCOMPARE(out.at(i).cellText(u"X").constData(), rows.at(i).cellText(u"A").constData());
         }
+    }
+
+    void renamesThatMeetKeepEveryValue()
+    {
+        // Renamed B to Z, then A to B: both columns keep their values.
+        const RowList rows = makeRows({u"A"_s, u"B"_s, u"C"_s}, 3);
+        const Outcome swap = change({{u"A"_s, u"B"_s}, {u"B"_s, u"Z"_s}}, rows,
+                                    {{u"A"_s, 10.0f}, {u"B"_s, 20.0f}, {u"C"_s, 30.0f}});
+        QCOMPARE(swap.rows().size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const Row &row = swap.rows().at(i);
+            const QString n = QString::number(i);
+            QCOMPARE(row.keys(), (QStringList{u"NSRIndication"_s, u"B"_s, u"Z"_s, u"C"_s}));
+            QCOMPARE(row.cellText(u"B"), u"A"_s + n);
+            QCOMPARE(row.cellText(u"Z"), u"B"_s + n);
+            QCOMPARE(row.indication(), quint32(i));
+            // Still one schema for all, and the caller's texts.
+            QCOMPARE(row.schema().data(), swap.rows().first().schema().data());
+            QCOMPARE(row.cellText(u"Z").constData(), rows.at(i).cellText(u"B").constData());
+        }
+        QCOMPARE(swap.widths(), (QVariantMap{{u"B"_s, 10.0f}, {u"Z"_s, 20.0f}, {u"C"_s, 30.0f}}));
+
+        // A cycle swaps, with no stand-in title left behind.
+        const Outcome cycle = change({{u"A"_s, u"B"_s}, {u"B"_s, u"A"_s}}, rows, {{u"A"_s, 10.0f}, {u"B"_s, 20.0f}});
+        for (int i = 0; i < 3; ++i) {
+            const Row &row = cycle.rows().at(i);
+            QCOMPARE(row.keys(), (QStringList{u"NSRIndication"_s, u"B"_s, u"A"_s, u"C"_s}));
+            QCOMPARE(row.cellText(u"A"), u"B"_s + QString::number(i));
+            QCOMPARE(row.cellText(u"B"), u"A"_s + QString::number(i));
+            QCOMPARE(row.schema().data(), cycle.rows().first().schema().data());
+        }
+        QCOMPARE(cycle.widths(), (QVariantMap{{u"A"_s, 20.0f}, {u"B"_s, 10.0f}}));
+
+        // A chain passes through B only where the row holds no B of its own.
+        const RowList mixed = makeRows({u"A"_s}, 2) + makeRows({u"A"_s, u"B"_s}, 2);
+        const RowList chained = change({{u"A"_s, u"B"_s}, {u"B"_s, u"C"_s}}, mixed).rows();
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(chained.at(i).keys(), (QStringList{u"NSRIndication"_s, u"C"_s}));
+            QCOMPARE(chained.at(i).cellText(u"C"), u"A"_s + QString::number(i));
+            QCOMPARE(chained.at(2 + i).keys(), (QStringList{u"NSRIndication"_s, u"B"_s, u"C"_s}));
+            QCOMPARE(chained.at(2 + i).cellText(u"B"), u"A"_s + QString::number(i));
+            QCOMPARE(chained.at(2 + i).cellText(u"C"), u"B"_s + QString::number(i));
+        }
+        QCOMPARE(chained.at(0).schema().data(), chained.at(1).schema().data());
+        QCOMPARE(chained.at(2).schema().data(), chained.at(3).schema().data());
+
+        // A width missing for a renamed column is 0.0 only where no width is.
+        QCOMPARE(change({{u"A"_s, u"B"_s}, {u"B"_s, u"C"_s}}, mixed, {{u"B"_s, 5.0f}}).widths(),
+                 (QVariantMap{{u"B"_s, 0.0f}, {u"C"_s, 5.0f}}));
+
+        // Values that would meet under one title can only go as literally
+        // asked: one rename after another, the later one winning.
+        const Row clash = change({{u"A"_s, u"C"_s}}, makeRows({u"A"_s, u"C"_s}, 1)).rows().first();
+        QCOMPARE(clash.keys(), (QStringList{u"NSRIndication"_s, u"C"_s}));
+        QCOMPARE(clash.cellText(u"C"), u"A0"_s);
+        const Row merge = change({{u"A"_s, u"X"_s}, {u"B"_s, u"X"_s}}, makeRows({u"A"_s, u"B"_s}, 1)).rows().first();
+        QCOMPARE(merge.keys(), (QStringList{u"NSRIndication"_s, u"X"_s}));
+        QCOMPARE(merge.cellText(u"X"), u"B0"_s);
+    }
+
+    void planOrdersMovesInPlace()
+    {
+        // Every step lands on a free title, and the outcome is the plain moves.
+        const QSet<QString> present = {u"A"_s, u"B"_s, u"C"_s, u"\u00011"_s};
+        const QList<RenamePlan::Move> moves = {{u"A"_s, u"B"_s}, {u"B"_s, u"C"_s}, {u"C"_s, u"A"_s}};
+        QHash<QString, QString> titleOf; // current title -> original
+        for (const QString &title : present)
+            titleOf.insert(title, title);
+        for (const RenamePlan::Move &step : RenamePlan::inPlaceOrder(moves, present)) {
+            QVERIFY2(!titleOf.contains(step.second), qPrintable(step.second));
+            titleOf.insert(step.second, titleOf.take(step.first));
+        }
+        QCOMPARE(titleOf, (QHash<QString, QString>{{u"B"_s, u"A"_s}, {u"C"_s, u"B"_s}, {u"A"_s, u"C"_s},
+                                                   {u"\u00011"_s, u"\u00011"_s}}));
     }
 
     void progressCounts()
