@@ -9,6 +9,7 @@
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TextCodec.h"
+#include "tasks/ProgressReport.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -141,12 +142,7 @@ void CSVtoLMSConversion::cancelStep()
 void CSVtoLMSConversion::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcConvert(), kClassWords, u"indicatorAtStep", [&] {
-        const QVariantMap report = {
-            {u"step"_s, step},
-            {u"count"_s, count},
-            {u"message"_s, message.isNull() ? u""_s : message},
-        };
-        center().post(kStepNotification, report);
+        ProgressReport::post(center(), kStepNotification, step, count, message);
     });
 }
 

@@ -9,6 +9,7 @@
 #include "platform/ModelText.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TextCodec.h"
+#include "tasks/ProgressReport.h"
 
 #include <QSaveFile>
 
@@ -133,12 +134,7 @@ std::optional<TextEncoding> OutputConverterFile::textEncodingForNumber(qint32 nu
 void OutputConverterFile::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcConvert(), kClassWords, u"indicatorAtStep", [&] {
-        const QVariantMap report = {
-            {u"step"_s, step},
-            {u"count"_s, count},
-            {u"message"_s, message.isNull() ? u""_s : message},
-        };
-        center().post(kStepNotification, report);
+        ProgressReport::post(center(), kStepNotification, step, count, message);
     });
 }
 

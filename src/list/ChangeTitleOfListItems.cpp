@@ -6,6 +6,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
+#include "tasks/ProgressReport.h"
 
 #include <algorithm>
 #include <map>
@@ -173,12 +174,7 @@ bool ChangeTitleOfListItems::registerColumnTitlesWidthDic(const QVariantMap &wid
 void ChangeTitleOfListItems::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcList(), kClassWords, u"indicatorAtStep", [&] {
-        const QVariantMap report = {
-            {u"step"_s, step},
-            {u"count"_s, count},
-            {u"message"_s, message.isNull() ? u""_s : message},
-        };
-        center().post(kStepNotification, report);
+        ProgressReport::post(center(), kStepNotification, step, count, message);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
+#include "tasks/ProgressReport.h"
 
 #include <QStringMatcher>
 
@@ -78,12 +79,7 @@ bool WritingForSearchObject::registerObjectArray(const RowList &rows)
 void WritingForSearchObject::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcList(), kClassWords, u"indicatorAtStep", [&] {
-        const QVariantMap report = {
-            {u"step"_s, step},
-            {u"count"_s, count},
-            {u"message"_s, message.isNull() ? u""_s : message},
-        };
-        center().post(kStepNotification, report);
+        ProgressReport::post(center(), kStepNotification, step, count, message);
     });
 }
 
