@@ -163,11 +163,12 @@ QVariant Row::value(QStringView key) const
 
 void Row::setValue(const QString &key, const QVariant &value)
 {
+    const bool attributed = value.metaType() == QMetaType::fromType<AttributedText>();
     if (key == kIndicationKey) {
-        setIndication(value.toUInt());
+        setIndication(attributed ? value.value<AttributedText>().string().toUInt() : value.toUInt());
         return;
     }
-    if (value.metaType() == QMetaType::fromType<AttributedText>())
+    if (attributed)
         setCell(key, value.value<AttributedText>());
     else
         setCell(key, AttributedText(value.toString()));

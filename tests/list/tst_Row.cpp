@@ -140,6 +140,12 @@ void tst_Row::renameAndRemove()
     QCOMPARE(before.last().cellText(u"B"), QStringView(u"b"));
     QVERIFY(!before.last().contains(u"Y"));
 
+    // A text moved onto the mark keeps its number.
+    row.setCell(QStringLiteral("N"), AttributedText(QStringLiteral("7")));
+    QVERIFY(row.renameKey(u"N", Row::kIndicationKey));
+    QCOMPARE(row.indication(), 7u);
+    QVERIFY(!row.contains(u"N"));
+
     // The mark can be moved and removed like any other key.
     row.setIndication(3);
     QVERIFY(row.remove(Row::kIndicationKey));
