@@ -49,7 +49,6 @@ struct Run
                 result.append(counts.at(i));
         return result;
     }
-    QString firstMessageOf(int step) const { return messages.value(steps.indexOf(step)); }
 };
 
 QVariantMap taskFor(const QString &path, const QString &work)
@@ -59,19 +58,14 @@ QVariantMap taskFor(const QString &path, const QString &work)
             {u"documentFileName"_s, u"Untitled 1"_s}};
 }
 
-QStringList cells(const Row &row, const QStringList &titles)
-{
-    QStringList result;
-    for (const QString &title : titles)
-        result.append(row.cellText(title).toString());
-    return result;
-}
-
 QList<QStringList> table(const RowList &rows, const QStringList &titles)
 {
     QList<QStringList> result;
-    for (const Row &row : rows)
-        result.append(cells(row, titles));
+    for (const Row &row : rows) {
+        result.append(QStringList());
+        for (const QString &title : titles)
+            result.last().append(row.cellText(title).toString());
+    }
     return result;
 }
 
@@ -96,9 +90,12 @@ class tst_CsvImport : public QObject
     }
 
     std::unique_ptr<Run> import(const QByteArray &bytes, const QVariantMap &extra = {},
-                                const QString &extension = u"csv"_s)
+                                const QString &extension = u"csv"_s,
+                                const std::function<void(Run &)> &prepare = {})
     {
         auto run = std::make_unique<Run>();
+        if (prepare)
+            prepare(*run);
         QDir(work()).removeRecursively();
         QDir().mkpath(work());
         QVariantMap task = taskFor(write(bytes, extension), work());
@@ -130,14 +127,12 @@ private Q_SLOTS:
         }
         for (const QString &extension : {u"txt"_s, u"Csv"_s, u"pgCL"_s}) {
             const auto run = import("a\n1\n", {}, extension);
-            QVERIFY(!run->answer);
-            QVERIFY(run->steps.isEmpty() && run->deliveries.isEmpty());
+            QVERIFY(!run->answer && run->steps.isEmpty() && run->deliveries.isEmpty());
         }
         const auto upper = import("a\n1\n", {}, u"CSV"_s);
         QVERIFY(upper->answer);
         QCOMPARE(upper->deliveries.size(), 1);
         QCOMPARE(upper->deliveries.first().value(u"cachesFolderID"_s).toInt(), 7);
-        QCOMPARE(upper->deliveries.first().value(u"documentFileName"_s).toString(), u"Untitled 1"_s);
         QCOMPARE(upper->steps.first(), 24001);
         QCOMPARE(upper->steps.last(), 24010);
     }
@@ -148,30 +143,25 @@ private Q_SLOTS:
 
         const auto utf8 = import("\xEF\xBB\xBFname,v\n\xC3\xA9t\xC3\xA9,1\n");
         QCOMPARE(utf8->item()->encodingType(), 4);
-        QCOMPARE(utf8->item()->columnTitlesArray(),
-                 (QStringList{u"NSRIndication"_s, u"NSROption"_s, u"name"_s, u"v"_s}));
         QCOMPARE(utf8->rows().first().cellText(u"name").toString(), u"été"_s);
         QCOMPARE(utf8->countsOf(24002), allReadingCounts);
 
         const QByteArray sjis = TextCodec::encode(u"名前,値\n山田,ｱｲ\n", TextEncoding::ShiftJis);
         const auto shiftJis = import(sjis);
         QCOMPARE(shiftJis->item()->encodingType(), 8);
-        QCOMPARE(cells(shiftJis->rows().first(), {u"名前"_s, u"値"_s}), (QStringList{u"山田"_s, u"ｱｲ"_s}));
-        QCOMPARE(shiftJis->countsOf(24002), allReadingCounts);
+        QCOMPARE(table(shiftJis->rows(), {u"名前"_s, u"値"_s}), (QList<QStringList>{{u"山田"_s, u"ｱｲ"_s}}));
 
         // Neither UTF-8 nor Shift-JIS: ISO-2022-JP is taken untested and fails too.
         const auto garbage = import(QByteArray("t\n\xFF\xFE\x80\xFD\x00\xA0\xEF", 9));
         QVERIFY(garbage->answer);
         QCOMPARE(garbage->converter.encodingType(), 21);
-        QVERIFY(garbage->deliveries.isEmpty());
+        QVERIFY(garbage->deliveries.isEmpty() && !garbage->steps.contains(24003));
         QCOMPARE(garbage->countsOf(24002), allReadingCounts.first(8));
-        QVERIFY(!garbage->steps.contains(24003));
         QVERIFY(garbage->converter.failureReason().contains(u"not text"_s));
 
         const auto empty = import("");
         QCOMPARE(empty->converter.encodingType(), 4);
         QVERIFY(empty->deliveries.isEmpty());
-        QCOMPARE(empty->countsOf(24002), allReadingCounts.first(8));
     }
 
     void lineTerminatorsTrimmingAndFields()
@@ -191,9 +181,6 @@ private Q_SLOTS:
         const auto run = import(QString(u"a,b,c,d\n \t a , b,,\u3000\n\"x,y\",,z,w\n"_s).toUtf8());
         QCOMPARE(table(run->rows(), {u"a"_s, u"b"_s, u"c"_s, u"d"_s}),
                  (QList<QStringList>{{u"a "_s, u" b"_s, u""_s, u""_s}, {u"\"x"_s, u"y\""_s, u""_s, u"z"_s}}));
-        QCOMPARE(run->rows().first().indication(), 0u);
-        QVERIFY(run->rows().first().hasIndication());
-        QCOMPARE(run->rows().first().option().string(), u""_s);
 
         // An empty line is one empty field: a row for one column, an error for two.
         QCOMPARE(table(import("a\n1\n\n2\n")->rows(), {u"a"_s}),
@@ -201,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(import("a,b\n1,2\n\n")->converter.errCount(), 1);
     }
 
-    void rejectedRowsAreListedInTheErrorFile()
+    void rejectedRowsAndFileSizeMessages()
     {
         const auto run = import("a,b,c\n1,2,3\nx,y\n4,5,6,7\nlonely\n");
         QCOMPARE(table(run->rows(), {u"a"_s, u"b"_s, u"c"_s}),
@@ -221,9 +208,16 @@ private Q_SLOTS:
         QVERIFY(refused->deliveries.isEmpty());
         QCOMPARE(refused->steps.last(), 24099);
         QVERIFY(!errorFileExists());
+
+        const std::pair<int, QString> sizes[] = {{500, u"500 byte"_s}, {5000, u"4 KB"_s}, {2500000, u"2 MB"_s}};
+        for (const auto &[size, text] : sizes) {
+            const auto sized = import("t\n" + QByteArray(size - 3, 'x') + "\n");
+            QCOMPARE(sized->messages.value(sized->steps.indexOf(24002)), u"file size:%1 "_s.arg(text));
+            QCOMPARE(sized->messages.at(sized->steps.lastIndexOf(24009)), u"file size:%1 : 1 items"_s.arg(text));
+        }
     }
 
-    void widthsComeFromDataRowsOnly()
+    void widthsComeFromDataRowsOnlyAndDuplicateTitlesShareThem()
     {
         const QByteArray longTitle(200, 't');
         const auto run = import(longTitle + ",b,c,d\n" + QByteArray(120, 'x') + ",abc,0123456789,q\n"
@@ -234,51 +228,35 @@ private Q_SLOTS:
         // The rejected short row still widened the column it filled.
         QCOMPARE(widths.value(u"c"_s).toFloat(), 112.0f);
         QCOMPARE(widths.value(u"d"_s).toFloat(), 40.0f);
-        QCOMPARE(widths.value(u"NSRIndication"_s).toFloat(), 40.0f);
-        QCOMPARE(widths.value(u"NSROption"_s).toFloat(), 40.0f);
         QCOMPARE(import("wide\n0123456789\n")->item()->columnTitlesWidthDic().value(u"wide"_s).toFloat(), 88.0f);
-    }
 
-    void fileSizeMessages()
-    {
-        QCOMPARE(import("t\n" + QByteArray(497, 'x') + "\n")->firstMessageOf(24002), u"file size:500 byte "_s);
-        QCOMPARE(import("t\n" + QByteArray(4997, 'x') + "\n")->firstMessageOf(24002), u"file size:4 KB "_s);
-        const auto big = import("t\n" + QByteArray(2499997, 'x') + "\n");
-        QCOMPARE(big->firstMessageOf(24002), u"file size:2 MB "_s);
-        QCOMPARE(big->messages.at(big->steps.lastIndexOf(24009)), u"file size:2 MB : 1 items"_s);
+        // A repeated title shares one cell and one width; the last value wins.
+        const auto dup = import("a,b,a\n0123456789,2,3\n");
+        QCOMPARE(dup->item()->columnTitlesArray(),
+                 (QStringList{u"NSRIndication"_s, u"NSROption"_s, u"a"_s, u"b"_s, u"a"_s}));
+        const Row row = dup->rows().first();
+        QCOMPARE(row.keys(), (QStringList{u"NSRIndication"_s, u"NSROption"_s, u"a"_s, u"b"_s}));
+        QCOMPARE(row.cellText(u"a").toString(), u"3"_s);
+        QCOMPARE(dup->item()->columnTitlesWidthDic().value(u"a"_s).toFloat(), 40.0f);
+        QCOMPARE(dup->item()->columnTitlesWidthDic().size(), 4);
     }
 
     void cancelFromAProgressObserverStopsTheLoop()
     {
-        auto run = std::make_unique<Run>();
-        QDir().mkpath(work());
-        QFile::remove(work() + u"/errString.text"_s);
-        NotificationCenter &center = run->center;
         int reports = 0;
-        center.addObserver(u"notifIndicatorStepOfConversion"_s, nullptr, [&](const Notification &n) {
-            if (n.object.toMap().value(u"step"_s).toInt() == 24003 && ++reports == 2)
-                center.post(u"notifCancelStepOfConversion"_s);
+        const auto run = import("a,b\n1,2\nshort\n3,4\n5,6\n", {}, u"csv"_s, [&](Run &r) {
+            r.center.addObserver(u"notifIndicatorStepOfConversion"_s, nullptr, [&](const Notification &n) {
+                if (n.object.toMap().value(u"step"_s).toInt() == 24003 && ++reports == 2)
+                    r.center.post(u"notifCancelStepOfConversion"_s);
+            });
         });
-        QVERIFY(run->converter.importFileObject(taskFor(write("a,b\n1,2\nshort\n3,4\n5,6\n"), work())));
-        QVERIFY(run->deliveries.isEmpty());
+        QVERIFY(run->answer && run->deliveries.isEmpty());
         QCOMPARE(run->steps.last(), 24099);
         QVERIFY(run->converter.tableItemObjectArray().isEmpty());
         QCOMPARE(run->countsOf(24003).size(), 2);
         QVERIFY(!errorFileExists());
         // The converter stopped listening when it ended.
-        center.post(u"notifCancelStepOfConversion"_s);
-    }
-
-    void duplicateTitlesShareOneCellAndWidth()
-    {
-        const auto run = import("a,b,a\n0123456789,2,3\n");
-        QCOMPARE(run->item()->columnTitlesArray(),
-                 (QStringList{u"NSRIndication"_s, u"NSROption"_s, u"a"_s, u"b"_s, u"a"_s}));
-        const Row row = run->rows().first();
-        QCOMPARE(row.keys(), (QStringList{u"NSRIndication"_s, u"NSROption"_s, u"a"_s, u"b"_s}));
-        QCOMPARE(row.cellText(u"a").toString(), u"3"_s);
-        QCOMPARE(run->item()->columnTitlesWidthDic().value(u"a"_s).toFloat(), 40.0f);
-        QCOMPARE(run->item()->columnTitlesWidthDic().size(), 4);
+        run->center.post(u"notifCancelStepOfConversion"_s);
     }
 
     void listFilesRoundTripAndCorruptOnesAreRefused()
@@ -309,8 +287,7 @@ private Q_SLOTS:
         for (const QByteArray &bad : {archive.left(archive.size() / 2), QByteArray("not an archive"),
                                       KeyedArchiver::archivedData(list, u"Other"), QByteArray()}) {
             const auto run = import(bad, {}, u"pgcl"_s);
-            QVERIFY(run->deliveries.isEmpty());
-            QVERIFY(!run->steps.contains(24008));
+            QVERIFY(run->deliveries.isEmpty() && !run->steps.contains(24008));
             QVERIFY(!run->converter.failureReason().isEmpty());
         }
     }
@@ -333,21 +310,16 @@ private Q_SLOTS:
         QCOMPARE(table(open->rows(), {u"a"_s, u"b"_s}), (QList<QStringList>{{u"1"_s, u"2"_s}}));
         QCOMPARE(open->converter.errCount(), 1);
         QCOMPARE(open->converter.errString(), u"*** err:1 ***\n3,\"open\n4,5\n"_s);
-
-        // Without the key quotes mean nothing.
-        QCOMPARE(table(import("a,b\n\"x,y\"\n")->rows(), {u"a"_s, u"b"_s}),
-                 (QList<QStringList>{{u"\"x"_s, u"y\""_s}}));
     }
 
-    void hostileInputFailsClearly()
+    void hostileAndLargeInput()
     {
         QDir().mkpath(m_dir.filePath(u"folder.csv"_s));
         for (const QString &path : {m_dir.filePath(u"missing.csv"_s), m_dir.filePath(u"folder.csv"_s),
                                     m_dir.filePath(u"missing.pgcl"_s)}) {
             Run run;
             QVERIFY(run.converter.importFileObject(taskFor(path, work())));
-            QVERIFY(run.deliveries.isEmpty());
-            QVERIFY(run.converter.failureReason().contains(u"cannot be opened"_s));
+            QVERIFY(run.deliveries.isEmpty() && run.converter.failureReason().contains(u"cannot be opened"_s));
             QString error;
             QVERIFY(!CSVtoLMSConversion().importFile(path, false, &error));
             QVERIFY(!error.isEmpty());
@@ -356,13 +328,11 @@ private Q_SLOTS:
         QByteArray wide = "t\n";
         for (int i = 0; i < 200000; ++i)
             wide += "v,";
-        const auto run = import(wide + "\n");
-        QCOMPARE(run->rows().size(), 1);
-        QCOMPARE(run->rows().first().cellText(u"t").size(), 1);
-    }
+        const auto wideRun = import(wide + "\n");
+        QCOMPARE(wideRun->rows().size(), 1);
+        QCOMPARE(wideRun->rows().first().cellText(u"t").size(), 1);
 
-    void progressIsThrottledAndEstimated()
-    {
+        // Progress is throttled and estimated from the text read.
         QByteArray lines = "n\n";
         for (int i = 0; i < 50000; ++i)
             lines += QByteArray::number(i) + '\n';
@@ -390,9 +360,6 @@ private Q_SLOTS:
         QVERIFY(run.deliveries.isEmpty());
         QCOMPARE(list->tableItemObjectArray().size(), 1);
         QCOMPARE(run.converter.errCount(), 1);
-        QCOMPARE(CSVtoLMSConversion::encodingName(run.converter.encodingType()), u"UTF-8"_s);
-        QCOMPARE(CSVtoLMSConversion::encodingName(21), u"ISO-2022-JP"_s);
-        QCOMPARE(CSVtoLMSConversion::encodingName(3), QString());
 
         QDir().mkpath(work());
         run.converter.registerFileCachesFolderPathOfWork(work());

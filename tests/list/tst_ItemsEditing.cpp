@@ -13,10 +13,11 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kIndication = QStringLiteral("NSRIndication");
-const QString kOption = QStringLiteral("NSROption");
+const QString kIndication = u"NSRIndication"_s;
 
 QVariant text(const QString &value)
 {
@@ -32,25 +33,27 @@ QString textAt(const QVariantMap &dic, const QString &title)
 ItemsEditingTableSource itemWithColumns()
 {
     ItemsEditingTableSource table;
-    table.registerColumnTitlesArray({kIndication, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    table.registerColumnTitlesArray({kIndication, u"A"_s, u"B"_s, u"C"_s});
     table.makingColumnTitlesDic();
-    table.registerColumnTitlesWidthDic({{QStringLiteral("A"), 80.0f}, {QStringLiteral("B"), 120.0f}});
-    table.registerItemDic(QVariantMap{{kIndication, true},
-                                      {QStringLiteral("A"), text(QStringLiteral("alpha"))},
-                                      {QStringLiteral("B"), text(QStringLiteral("beta"))},
-                                      {QStringLiteral("C"), text(QStringLiteral("gamma"))}});
+    table.registerColumnTitlesWidthDic({{u"A"_s, 80.0f}, {u"B"_s, 120.0f}});
+    table.registerItemDic(QVariantMap{{kIndication, true}, {u"A"_s, text(u"alpha"_s)}, {u"B"_s, text(u"beta"_s)},
+                                      {u"C"_s, text(u"gamma"_s)}});
     return table;
 }
 
+// Records the keys written and their kinds.
 template<class T>
 struct Stored
 {
     static QString archiveClassName() { return T::archiveClassName(); }
     bool initWithCoder(const ArchiveDecoder &coder)
     {
+        for (const QString &key : coder.allKeys())
+            kinds.append({key, coder.kindForKey(key)});
         fields = coder;
         return true;
     }
+    QList<std::pair<QString, ArchiveKind>> kinds;
     ArchiveDecoder fields;
 };
 
@@ -64,15 +67,14 @@ struct HandWritten
         coder.encodeString(QString(), u"selectIDString");
         coder.beginObject(ItemsEditingTextSource::archiveClassName(), u"itemsEditingTextSource");
         coder.beginObject(FontDescription::archiveClassName(), u"editTextFont");
-        coder.encodeString(QStringLiteral("Serif"), u"family");
+        coder.encodeString(u"Serif"_s, u"family");
         coder.encodeDouble(pointSize, u"pointSize");
         coder.encodeInt32(weight, u"weight");
         coder.endObject();
-        if (attributesAsString) {
-            coder.encodeString(QStringLiteral("red"), u"editTextAttributes");
-        } else {
+        if (attributesAsString)
+            coder.encodeString(u"red"_s, u"editTextAttributes");
+        else
             coder.encodeValue(attributes, u"editTextAttributes");
-        }
         coder.endObject();
     }
     float position = 10.0f;
@@ -81,12 +83,6 @@ struct HandWritten
     QVariantMap attributes;
     bool attributesAsString = false;
 };
-
-std::unique_ptr<ItemsEditingSource> decode(const HandWritten &stored)
-{
-    return KeyedUnarchiver::unarchivedObject<ItemsEditingSource>(
-        KeyedArchiver::archivedData(stored, u"root"), u"root");
-}
 
 } // namespace
 
@@ -97,23 +93,14 @@ class TestItemsEditing : public QObject
 private Q_SLOTS:
     void initTestCase() { enableIsolatedTestEnvironment(); }
 
-    void defaultsAndSetters()
+    void emptyFieldsAndColourFallback()
     {
         ItemsEditingSource source;
-        source.initializationUserObject();
-        QVERIFY(source.registerSelectIDString(QStringLiteral("17")));
         QVERIFY(!source.registerSelectIDString(QString()));
         QVERIFY(source.selectIDString().isEmpty() && !source.selectIDString().isNull());
-        QVERIFY(!source.confirmSelectIDString());
-
-        const ItemsEditingTextSource *text = source.itemsEditingTextSource();
-        QCOMPARE(text->viewContainerInset(), QSizeF(1.0, 3.0));
-        QVERIFY(text->editTextFont().isSystemFont());
-        QCOMPARE(text->editTextAttributes(), ItemsEditingTextSource::defaultEditTextAttributes());
 
         ItemsEditingTextSource editor;
         QVERIFY(!editor.registerEditTextAttributesDic({}));
-        QCOMPARE(editor.selectedTextColour(), ItemsEditingTextSource::kSelectedTextColour);
         QVERIFY(editor.registerEditTextAttributesDic({{ItemsEditingTextSource::kColorKey, 0xff102030u}}));
         QCOMPARE(editor.selectedTextColour(), 0xff102030u);
         // A missing colour falls back to its default rather than to transparent.
@@ -123,189 +110,166 @@ private Q_SLOTS:
     void itemValuesAndColumns()
     {
         ItemsEditingTableSource table = itemWithColumns();
-        QVERIFY(table.showWithStateSwitch());
-        QVERIFY(!table.registerItemDic(QVariantMap()));
-        QVERIFY(!table.confirmItemDic());
-        table.registerShowWithStateSwitch(true);
-        QVERIFY(table.itemDic().isEmpty());
+        QVERIFY(!table.registerItemDic(QVariantMap()) && !table.confirmItemDic());
 
         table = itemWithColumns();
-        QVERIFY(!table.addItemTitle(QStringLiteral("A"), text(QString())));
-        QVERIFY(!table.addItemTitle(QStringLiteral("A"), QVariant(true)));
-        QVERIFY(!table.addItemTitle(QString(), text(QStringLiteral("x"))));
-        QCOMPARE(textAt(table.itemDic(), QStringLiteral("A")), QStringLiteral("alpha"));
+        QVERIFY(!table.addItemTitle(u"A"_s, text(QString())) && !table.addItemTitle(u"A"_s, QVariant(true)));
+        QVERIFY(!table.addItemTitle(QString(), text(u"x"_s)));
+        QCOMPARE(textAt(table.itemDic(), u"A"_s), u"alpha"_s);
 
         // Replacing an existing column keeps the order.
-        QVERIFY(table.addItemObject(text(QStringLiteral("new")), QStringLiteral("A"), 90.0f));
+        QVERIFY(table.addItemObject(text(u"new"_s), u"A"_s, 90.0f));
         QCOMPARE(table.columnTitlesArray().size(), 4);
-        QCOMPARE(textAt(table.itemDic(), QStringLiteral("A")), QStringLiteral("new"));
-        QCOMPARE(table.columnTitlesWidthDic().value(QStringLiteral("A")), 90.0f);
+        QCOMPARE(textAt(table.itemDic(), u"A"_s), u"new"_s);
+        QCOMPARE(table.columnTitlesWidthDic().value(u"A"_s), 90.0f);
 
         // An empty value for a new title adds the column and its width, not a value.
-        QVERIFY(table.addItemObject(QVariant(), QStringLiteral("D"), 33.0f));
-        QVERIFY(table.addItemObject(text(QString()), QStringLiteral("D"), 34.0f));
-        QCOMPARE(table.columnTitlesArray().count(QStringLiteral("D")), 2);
-        QVERIFY(!table.itemDic().contains(QStringLiteral("D")));
-        QCOMPARE(table.columnTitlesWidthDic().value(QStringLiteral("D")), 34.0f);
-        QCOMPARE(table.columnTitlesDic().value(QStringLiteral("Columns4")), QStringLiteral("D"));
-        QCOMPARE(table.columnTitlesDic().value(QStringLiteral("Columns5")), QStringLiteral("D"));
+        QVERIFY(table.addItemObject(QVariant(), u"D"_s, 33.0f));
+        QVERIFY(table.addItemObject(text(QString()), u"D"_s, 34.0f));
+        QCOMPARE(table.columnTitlesArray().count(u"D"_s), 2);
+        QVERIFY(!table.itemDic().contains(u"D"_s));
+        QCOMPARE(table.columnTitlesWidthDic().value(u"D"_s), 34.0f);
+        QCOMPARE(table.columnTitlesDic().value(u"Columns5"_s), u"D"_s);
 
         // Removal touches the column order only, first occurrence only.
-        QVERIFY(table.removeTitle(QStringLiteral("D")));
-        QCOMPARE(table.columnTitlesArray().count(QStringLiteral("D")), 1);
-        QCOMPARE(table.columnTitlesArray().last(), QStringLiteral("D"));
-        QVERIFY(table.removeTitle(QStringLiteral("B")));
-        QVERIFY(!table.columnTitlesArray().contains(QStringLiteral("B")));
-        QCOMPARE(textAt(table.itemDic(), QStringLiteral("B")), QStringLiteral("beta"));
-        QCOMPARE(table.columnTitlesWidthDic().value(QStringLiteral("B")), 120.0f);
-        QCOMPARE(table.columnTitlesDic().value(QStringLiteral("Columns2")), QStringLiteral("B"));
-
+        QVERIFY(table.removeTitle(u"D"_s));
+        QCOMPARE(table.columnTitlesArray().count(u"D"_s), 1);
+        QCOMPARE(table.columnTitlesArray().last(), u"D"_s);
+        QVERIFY(table.removeTitle(u"B"_s));
+        QVERIFY(!table.columnTitlesArray().contains(u"B"_s));
+        QCOMPARE(textAt(table.itemDic(), u"B"_s), u"beta"_s);
+        QCOMPARE(table.columnTitlesWidthDic().value(u"B"_s), 120.0f);
+        QCOMPARE(table.columnTitlesDic().value(u"Columns2"_s), u"B"_s);
     }
 
     void renamingColumns()
     {
         ItemsEditingTableSource table = itemWithColumns();
-        QVERIFY(table.makingEditCellTitlesAtNewTitle(QStringLiteral("B2"), QStringLiteral("B")));
-        QCOMPARE(table.columnTitlesDic().value(QStringLiteral("Columns2")), QStringLiteral("B2"));
-        QCOMPARE(table.columnTitlesWidthDic().value(QStringLiteral("B2")), 120.0f);
-        QVERIFY(!table.columnTitlesWidthDic().contains(QStringLiteral("B")));
-        QCOMPARE(textAt(table.itemDic(), QStringLiteral("B2")), QStringLiteral("beta"));
-        QVERIFY(!table.itemDic().contains(QStringLiteral("B")));
-        QCOMPARE(table.editCellTitlesDic(), (QMap<QString, QString>{{QStringLiteral("B"), QStringLiteral("B2")}}));
+        QVERIFY(table.makingEditCellTitlesAtNewTitle(u"B2"_s, u"B"_s));
+        QCOMPARE(table.columnTitlesDic().value(u"Columns2"_s), u"B2"_s);
+        QCOMPARE(table.columnTitlesWidthDic().value(u"B2"_s), 120.0f);
+        QVERIFY(!table.columnTitlesWidthDic().contains(u"B"_s));
+        QCOMPARE(textAt(table.itemDic(), u"B2"_s), u"beta"_s);
+        QVERIFY(!table.itemDic().contains(u"B"_s));
+        QCOMPARE(table.editCellTitlesDic(), (QMap<QString, QString>{{u"B"_s, u"B2"_s}}));
 
         // A column without a width gets 0.0 under its new title.
-        QVERIFY(table.makingEditCellTitlesAtNewTitle(QStringLiteral("C2"), QStringLiteral("C")));
-        QCOMPARE(table.columnTitlesWidthDic().value(QStringLiteral("C2"), -1.0f), 0.0f);
+        QVERIFY(table.makingEditCellTitlesAtNewTitle(u"C2"_s, u"C"_s));
+        QCOMPARE(table.columnTitlesWidthDic().value(u"C2"_s, -1.0f), 0.0f);
 
         // Renaming again records the list's title against the latest one; renaming
         // back drops the entry.
-        QVERIFY(table.makingEditCellTitlesAtNewTitle(QStringLiteral("B3"), QStringLiteral("B2")));
-        QVERIFY(table.makingEditCellTitlesAtNewTitle(QStringLiteral("C"), QStringLiteral("C2")));
-        QCOMPARE(table.editCellTitlesDic(), (QMap<QString, QString>{{QStringLiteral("B"), QStringLiteral("B3")}}));
-        QCOMPARE(textAt(table.itemDic(), QStringLiteral("B3")), QStringLiteral("beta"));
+        QVERIFY(table.makingEditCellTitlesAtNewTitle(u"B3"_s, u"B2"_s));
+        QVERIFY(table.makingEditCellTitlesAtNewTitle(u"C"_s, u"C2"_s));
+        QCOMPARE(table.editCellTitlesDic(), (QMap<QString, QString>{{u"B"_s, u"B3"_s}}));
+        QCOMPARE(textAt(table.itemDic(), u"B3"_s), u"beta"_s);
 
         // Refused: unknown old title, empty new title, a title that is already a column.
         const ItemsEditingTableSource before = table;
-        QVERIFY(!table.makingEditCellTitlesAtNewTitle(QStringLiteral("X"), QStringLiteral("missing")));
-        QVERIFY(!table.makingEditCellTitlesAtNewTitle(QString(), QStringLiteral("A")));
-        QVERIFY(!table.makingEditCellTitlesAtNewTitle(QStringLiteral("C"), QStringLiteral("A")));
-        QVERIFY(!table.makingEditCellTitlesAtNewTitle(QStringLiteral("A"), QStringLiteral("A")));
+        QVERIFY(!table.makingEditCellTitlesAtNewTitle(u"X"_s, u"missing"_s));
+        QVERIFY(!table.makingEditCellTitlesAtNewTitle(QString(), u"A"_s));
+        QVERIFY(!table.makingEditCellTitlesAtNewTitle(u"C"_s, u"A"_s));
+        QVERIFY(!table.makingEditCellTitlesAtNewTitle(u"A"_s, u"A"_s));
         QCOMPARE(table.itemDic(), before.itemDic());
         QCOMPARE(table.columnTitlesArray(), before.columnTitlesArray());
         QCOMPARE(table.editCellTitlesDic(), before.editCellTitlesDic());
 
         // A title listed twice keeps its width and value through the rename.
         ItemsEditingTableSource twice = itemWithColumns();
-        twice.registerColumnTitlesArray({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A")});
-        QVERIFY(twice.makingEditCellTitlesAtNewTitle(QStringLiteral("Z"), QStringLiteral("A")));
-        QCOMPARE(twice.columnTitlesArray(), (QStringList{QStringLiteral("Z"), QStringLiteral("B"), QStringLiteral("Z")}));
-        QCOMPARE(twice.columnTitlesWidthDic().value(QStringLiteral("Z")), 80.0f);
-        QCOMPARE(textAt(twice.itemDic(), QStringLiteral("Z")), QStringLiteral("alpha"));
+        twice.registerColumnTitlesArray({u"A"_s, u"B"_s, u"A"_s});
+        QVERIFY(twice.makingEditCellTitlesAtNewTitle(u"Z"_s, u"A"_s));
+        QCOMPARE(twice.columnTitlesArray(), (QStringList{u"Z"_s, u"B"_s, u"Z"_s}));
+        QCOMPARE(twice.columnTitlesWidthDic().value(u"Z"_s), 80.0f);
+        QCOMPARE(textAt(twice.itemDic(), u"Z"_s), u"alpha"_s);
     }
 
-    void newItemValues()
+    void newItemValuesAndRowBridge()
     {
         ItemsEditingSource source;
-        source.initializationUserObject();
-        QVERIFY(!source.newMakingItemDic());
-
+        QVERIFY(!source.newMakingItemDic()); // no columns
         ItemsEditingTableSource *table = source.itemsEditingTableSource();
-        table->registerColumnTitlesArray({kIndication, kOption, QStringLiteral("ID"), QStringLiteral("Name")});
+        table->registerColumnTitlesArray({kIndication, u"NSROption"_s, u"ID"_s, u"Name"_s});
         QVERIFY(source.newMakingItemDic());
         QCOMPARE(table->itemDic().size(), 4);
         QCOMPARE(table->itemDic().value(kIndication), QVariant(false));
-        for (const QString &title : {kOption, QStringLiteral("ID"), QStringLiteral("Name")}) {
+        for (const QString &title : {u"NSROption"_s, u"ID"_s, u"Name"_s}) {
             const QVariant value = table->itemDic().value(title);
             QCOMPARE(value.metaType(), QMetaType::fromType<AttributedText>());
             QVERIFY(value.value<AttributedText>().isEmpty());
         }
-        QVERIFY(!source.showWithStateSwitch());
-        source.registerShowWithStateSwitch(true);
-        QVERIFY(source.showWithStateSwitch());
-
-        source.registerSelectIDString(QStringLiteral("0042"));
+        // A selected ID goes into the new item.
+        source.registerSelectIDString(u"0042"_s);
         QVERIFY(source.newMakingItemDic());
-        QCOMPARE(textAt(table->itemDic(), QStringLiteral("ID")), QStringLiteral("0042"));
-        QVERIFY(textAt(table->itemDic(), QStringLiteral("Name")).isEmpty());
-    }
+        QCOMPARE(textAt(table->itemDic(), u"ID"_s), u"0042"_s);
+        QVERIFY(textAt(table->itemDic(), u"Name"_s).isEmpty());
 
-    void rowBridge()
-    {
-        ItemsEditingTableSource table = itemWithColumns();
-        const Row row = table.toRow();
+        // To a row and back: the mark becomes the indication and returns as the switch.
+        const Row row = itemWithColumns().toRow();
         QCOMPARE(row.indication(), 1u);
-        QCOMPARE(row.cell(u"B").string(), QStringLiteral("beta"));
-        QCOMPARE(row.schema()->titles(), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
-
+        QCOMPARE(row.cell(u"B").string(), u"beta"_s);
+        QCOMPARE(row.schema()->titles(), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
         ItemsEditingTableSource other;
         QVERIFY(other.registerItemDic(row));
         QVERIFY(other.showWithStateSwitch());
-        QCOMPARE(textAt(other.itemDic(), QStringLiteral("C")), QStringLiteral("gamma"));
-        QVERIFY(!other.registerItemDic(Row()));
-        QVERIFY(!other.confirmItemDic());
+        QCOMPARE(textAt(other.itemDic(), u"C"_s), u"gamma"_s);
+        QVERIFY(!other.registerItemDic(Row()) && !other.confirmItemDic());
     }
 
     void archive()
     {
         ItemsEditingSource source;
-        source.initializationUserObject();
         source.registerProposedPosition(212.5f);
-        source.registerSelectIDString(QStringLiteral("7"));
+        source.registerSelectIDString(u"7"_s);
         FontDescription font;
-        font.setFamily(QStringLiteral("Serif"));
+        font.setFamily(u"Serif"_s);
         font.setPointSize(15.0);
-        font.setWeight(700);
         font.setItalic(true);
-        source.itemsEditingTextSource()->registerEditTextFont(font);
-        source.itemsEditingTextSource()->registerEditTextAttributesDic(
+        ItemsEditingTextSource *editor = source.itemsEditingTextSource();
+        editor->registerEditTextFont(font);
+        editor->registerEditTextAttributesDic(
             {{ItemsEditingTextSource::kColorKey, 0xff000000u}, {ItemsEditingTextSource::kBackgroundColorKey, 0xfffedcbau}});
-        source.itemsEditingTextSource()->registerColumnTitle(QStringLiteral("Name"));
-        source.itemsEditingTextSource()->registerEditText(QStringLiteral("unsaved"));
-        source.itemsEditingTableSource()->registerColumnTitlesArray({QStringLiteral("A")});
+        editor->registerColumnTitle(u"Name"_s);
+        editor->registerEditText(u"unsaved"_s);
+        source.itemsEditingTableSource()->registerColumnTitlesArray({u"A"_s});
 
         QString error;
         const QByteArray bytes = KeyedArchiver::archivedData(source, u"root", &error);
         QVERIFY2(!bytes.isEmpty(), qPrintable(error));
 
+        using K = ArchiveKind;
         const auto stored = KeyedUnarchiver::unarchivedObject<Stored<ItemsEditingSource>>(bytes, u"root");
         QVERIFY(stored);
-        QCOMPARE(stored->fields.allKeys(), (QStringList{QStringLiteral("proposedPosition"), QStringLiteral("selectIDString"),
-                                                        QStringLiteral("itemsEditingTextSource")}));
-        QCOMPARE(stored->fields.kindForKey(u"proposedPosition"), ArchiveKind::Float);
-        QCOMPARE(stored->fields.kindForKey(u"selectIDString"), ArchiveKind::String);
-        QCOMPARE(stored->fields.kindForKey(u"itemsEditingTextSource"), ArchiveKind::Object);
+        QCOMPARE(stored->kinds, (QList<std::pair<QString, K>>{{u"proposedPosition"_s, K::Float},
+                                                              {u"selectIDString"_s, K::String},
+                                                              {u"itemsEditingTextSource"_s, K::Object}}));
         const auto text = stored->fields.decodeObject<Stored<ItemsEditingTextSource>>(u"itemsEditingTextSource");
         QVERIFY(text);
-        QCOMPARE(text->fields.allKeys(), (QStringList{QStringLiteral("editTextFont"), QStringLiteral("editTextAttributes")}));
-        QCOMPARE(text->fields.kindForKey(u"editTextFont"), ArchiveKind::Object);
-        QCOMPARE(text->fields.kindForKey(u"editTextAttributes"), ArchiveKind::Dictionary);
+        QCOMPARE(text->kinds, (QList<std::pair<QString, K>>{{u"editTextFont"_s, K::Object},
+                                                            {u"editTextAttributes"_s, K::Dictionary}}));
 
+        // What is not archived (the open column and text, the table) starts afresh.
         const auto decoded = KeyedUnarchiver::unarchivedObject<ItemsEditingSource>(bytes, u"root", &error);
         QVERIFY2(decoded, qPrintable(error));
         QCOMPARE(decoded->proposedPosition(), 212.5f);
-        QCOMPARE(decoded->selectIDString(), QStringLiteral("7"));
+        QCOMPARE(decoded->selectIDString(), u"7"_s);
         QCOMPARE(decoded->itemsEditingTextSource()->editTextFont(), font);
         QCOMPARE(decoded->itemsEditingTextSource()->selectedTextColour(), 0xff000000u);
         QCOMPARE(decoded->itemsEditingTextSource()->selectedTextBackgroundColour(), 0xfffedcbau);
-        // What is not archived starts from its defaults.
-        QVERIFY(!decoded->itemsEditingTextSource()->confirmColumnTitle());
-        QVERIFY(!decoded->itemsEditingTextSource()->confirmEditText());
-        QCOMPARE(decoded->itemsEditingTextSource()->viewContainerInset(), QSizeF(1.0, 3.0));
+        QVERIFY(!decoded->itemsEditingTextSource()->confirmColumnTitle() && !decoded->itemsEditingTextSource()->confirmEditText());
         QVERIFY(!decoded->itemsEditingTableSource()->confirmColumnTitlesArray());
-
-        ItemsEditingSource copy;
-        QVERIFY(copy.setTheEnvironmentalAtDecoder(decoded.get()));
-        QCOMPARE(copy.proposedPosition(), 212.5f);
-        QCOMPARE(copy.itemsEditingTextSource()->editTextFont(), font);
     }
 
     void decodingDamagedOrOldArchives()
     {
+        const auto decode = [](const HandWritten &stored) {
+            return KeyedUnarchiver::unarchivedObject<ItemsEditingSource>(KeyedArchiver::archivedData(stored, u"root"), u"root");
+        };
+        const QVariantMap defaults = ItemsEditingTextSource::defaultEditTextAttributes();
+
         // An empty selected-text map keeps the default colours.
-        HandWritten emptyColours;
-        auto decoded = decode(emptyColours);
+        auto decoded = decode(HandWritten());
         QVERIFY(decoded);
-        QCOMPARE(decoded->itemsEditingTextSource()->editTextAttributes(), ItemsEditingTextSource::defaultEditTextAttributes());
+        QCOMPARE(decoded->itemsEditingTextSource()->editTextAttributes(), defaults);
         QVERIFY(!decoded->selectIDString().isNull());
         QCOMPARE(decoded->itemsEditingTextSource()->editTextFont().weight(), 700);
 
@@ -314,45 +278,37 @@ private Q_SLOTS:
         damaged.position = std::numeric_limits<float>::quiet_NaN();
         damaged.pointSize = -4.0;
         damaged.weight = 90000;
-        damaged.attributes = {{QStringLiteral("NSColor"), QStringLiteral("red")}, {QStringLiteral("NSFont"), 3}};
+        damaged.attributes = {{u"NSColor"_s, u"red"_s}, {u"NSFont"_s, 3}};
         decoded = decode(damaged);
         QVERIFY(decoded);
         QCOMPARE(decoded->proposedPosition(), 0.0f);
         QCOMPARE(decoded->itemsEditingTextSource()->editTextFont().pointSize(), 0.0);
         QCOMPARE(decoded->itemsEditingTextSource()->editTextFont().weight(), 400);
-        QCOMPARE(decoded->itemsEditingTextSource()->editTextAttributes(), ItemsEditingTextSource::defaultEditTextAttributes());
+        QCOMPARE(decoded->itemsEditingTextSource()->editTextAttributes(), defaults);
 
         HandWritten wrongKind;
         wrongKind.attributesAsString = true;
         decoded = decode(wrongKind);
         QVERIFY(decoded);
-        QCOMPARE(decoded->itemsEditingTextSource()->editTextAttributes(), ItemsEditingTextSource::defaultEditTextAttributes());
+        QCOMPARE(decoded->itemsEditingTextSource()->editTextAttributes(), defaults);
     }
 
     void imageSlot()
     {
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString image = dir.filePath(QStringLiteral("mark.png"));
-        const QString notImage = dir.filePath(QStringLiteral("mark.txt"));
-        QFile png(image);
-        QVERIFY(png.open(QIODevice::WriteOnly));
-        png.write(QByteArrayLiteral("\x89PNG\r\n\x1a\n0000"));
-        png.close();
-        QFile txt(notImage);
-        QVERIFY(txt.open(QIODevice::WriteOnly));
-        txt.write("hello, world");
-        txt.close();
+        const QString image = dir.filePath(u"mark.png"_s);
+        const QString notImage = dir.filePath(u"mark.txt"_s);
+        for (const auto &[path, bytes] : {std::pair{image, QByteArrayLiteral("\x89PNG\r\n\x1a\n0000")},
+                                          std::pair{notImage, QByteArray("hello, world")}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
 
         ItemsEditingSource source;
-        QVERIFY(source.registerObjectForImage(image));
-        QVERIFY(source.confirmObjectForImage());
-        QVERIFY(QFile::remove(image));
-        QVERIFY(!source.confirmObjectForImage());
-        QVERIFY(!source.registerObjectForImage(notImage));
-        QVERIFY(source.objectForImage().isEmpty());
-        QVERIFY(!source.registerObjectForImage(dir.path()));
-        QVERIFY(!source.registerObjectForImage(QString()));
+        QVERIFY(source.registerObjectForImage(image) && source.confirmObjectForImage());
+        QVERIFY(QFile::remove(image) && !source.confirmObjectForImage()); // checked again on each ask
+        QVERIFY(!source.registerObjectForImage(notImage) && source.objectForImage().isEmpty());
+        QVERIFY(!source.registerObjectForImage(dir.path()) && !source.registerObjectForImage(QString()));
     }
 };
 

@@ -8,6 +8,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 ItemsSearch criterion(qint32 number, bool collect, const QString &category, const QString &keyword)
@@ -28,38 +30,48 @@ QStringList keywords(const SearchEditingSource &source)
     return list;
 }
 
+// Number 0, collecting, and empty (not missing) texts.
 bool isBlank(const ItemsSearch &item)
 {
-    return item.itemsSearchNo() == 0 && item.beginningSwitch()
-        && item.categoryString() == QStringLiteral("") && !item.categoryString().isNull()
-        && item.keywordString() == QStringLiteral("") && !item.keywordString().isNull();
+    return item.itemsSearchNo() == 0 && item.beginningSwitch() && item.categoryString() == u""_s
+        && !item.categoryString().isNull() && item.keywordString() == u""_s && !item.keywordString().isNull();
 }
 
-// Keeps the decoded fields so a test can see the exact keys and kinds written.
+bool onlyBlank(const SearchEditingSource &source)
+{
+    return source.itemsSearchArray().size() == 1 && isBlank(source.itemsSearchArray().first());
+}
+
+// Records the keys written and their kinds.
 template<class T>
 struct Stored
 {
     static QString archiveClassName() { return T::archiveClassName(); }
     bool initWithCoder(const ArchiveDecoder &coder)
     {
+        for (const QString &key : coder.allKeys())
+            kinds.append({key, coder.kindForKey(key)});
         fields = coder;
         return true;
     }
+    QList<std::pair<QString, ArchiveKind>> kinds;
     ArchiveDecoder fields;
 };
 
-// A search object as a damaged file might hold it: a string among the criteria.
-struct DamagedSearch
+// A search object as a damaged file might hold it: no criteria, or a string among them.
+struct HandWrittenSearch
 {
     static QString archiveClassName() { return SearchEditingSource::archiveClassName(); }
     void encodeWithCoder(ArchiveEncoder &coder) const
     {
-        coder.encodeString(QStringLiteral("t"), u"searchObjectTitle");
-        coder.beginArray(2, u"itemsSearchArray");
-        coder.encodeObject(ItemsSearch(), {});
-        coder.encodeString(QStringLiteral("not a criterion"), {});
+        coder.beginArray(damaged ? 2 : 0, u"itemsSearchArray");
+        if (damaged) {
+            coder.encodeObject(ItemsSearch(), {});
+            coder.encodeString(u"not a criterion"_s, {});
+        }
         coder.endArray();
     }
+    bool damaged = false;
 };
 
 } // namespace
@@ -73,76 +85,56 @@ private Q_SLOTS:
 
     void criteriaResetToBlank()
     {
-        ItemsSearch item = criterion(7, false, QStringLiteral("Name"), QStringLiteral("a b"));
+        ItemsSearch item = criterion(7, false, u"Name"_s, u"a b"_s);
         item.initializationUserObject();
         QVERIFY(isBlank(item));
 
         SearchEditingSource source;
-        QCOMPARE(source.itemsSearchArray().size(), 1);
-        QVERIFY(isBlank(source.itemsSearchArray().first()));
-
-        QVERIFY(source.registerItemsSearchArray({criterion(1, true, QStringLiteral("A"), QStringLiteral("x")),
-                                                 criterion(2, false, QStringLiteral("B"), QStringLiteral("y"))}));
-        QVERIFY(source.registerSearchObjectTitle(QStringLiteral("Saved")));
+        QVERIFY(onlyBlank(source));
+        QVERIFY(source.registerItemsSearchArray({criterion(1, true, u"A"_s, u"x"_s), criterion(2, false, u"B"_s, u"y"_s)}));
         QVERIFY(!source.registerItemsSearchArray({}));
-        QCOMPARE(source.itemsSearchArray().size(), 1);
-        QVERIFY(isBlank(source.itemsSearchArray().first()));
+        QVERIFY(onlyBlank(source));
 
-        source.addSearchObject(criterion(3, false, QStringLiteral("C"), QStringLiteral("z")));
+        source.registerSearchObjectTitle(u"Saved"_s);
+        source.addSearchObject(criterion(3, false, u"C"_s, u"z"_s));
         source.initializationUserObject();
-        QCOMPARE(source.searchObjectTitle(), QString());
-        QCOMPARE(source.itemsSearchArray().size(), 1);
-        QVERIFY(isBlank(source.itemsSearchArray().first()));
-
-        SearchEditingSource other;
-        other.registerSearchObjectTitle(QStringLiteral("Other"));
-        other.registerItemsSearchArray({criterion(4, false, QStringLiteral("D"), QStringLiteral("w"))});
-        QVERIFY(source.setTheEnvironmentalAtDecoder(&other));
-        QCOMPARE(source.searchObjectTitle(), QStringLiteral("Other"));
-        QCOMPARE(source.itemsSearchArray(), other.itemsSearchArray());
+        QVERIFY(source.searchObjectTitle().isEmpty() && onlyBlank(source));
     }
 
     void criteriaListOperations()
     {
         SearchEditingSource source;
-        source.registerItemsSearchArray({criterion(0, true, {}, QStringLiteral("a")),
-                                         criterion(0, true, {}, QStringLiteral("b")),
-                                         criterion(0, true, {}, QStringLiteral("c"))});
+        source.registerItemsSearchArray({criterion(0, true, {}, u"a"_s), criterion(0, true, {}, u"b"_s),
+                                         criterion(0, true, {}, u"c"_s)});
 
         // The final row is never removed, whatever the count.
-        QVERIFY(!source.removeSearchObjectAtRow(2));
-        QVERIFY(!source.removeSearchObjectAtRow(-1));
+        QVERIFY(!source.removeSearchObjectAtRow(2) && !source.removeSearchObjectAtRow(-1));
         QVERIFY(source.removeSearchObjectAtRow(1));
-        QCOMPARE(keywords(source), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+        QCOMPARE(keywords(source), (QStringList{u"a"_s, u"c"_s}));
         QVERIFY(source.removeSearchObjectAtRow(0));
         QVERIFY(!source.removeSearchObjectAtRow(0));
-        QCOMPARE(keywords(source), QStringList{QStringLiteral("c")});
+        QCOMPARE(keywords(source), QStringList{u"c"_s});
 
         // A blank criterion goes after the row, or to the end for a row outside the list.
         QVERIFY(source.addSearchObjectAtRow(0));
-        QCOMPARE(source.itemsSearchArray().size(), 2);
         QVERIFY(isBlank(source.itemsSearchArray().at(1)));
-        QVERIFY(!source.addSearchObjectAtRow(5));
-        QVERIFY(!source.addSearchObjectAtRow(-1));
-        QCOMPARE(source.itemsSearchArray().size(), 4);
-        QCOMPARE(source.itemsSearchArray().first().keywordString(), QStringLiteral("c"));
+        QVERIFY(!source.addSearchObjectAtRow(5) && !source.addSearchObjectAtRow(-1));
+        QCOMPARE(keywords(source), (QStringList{u"c"_s, {}, {}, {}}));
 
         // Insertion at the end is allowed; beyond it or before 0 is not.
-        const ItemsSearch last = criterion(9, false, QStringLiteral("X"), QStringLiteral("end"));
-        QVERIFY(!source.insertSearchObject(last, 5));
-        QVERIFY(!source.insertSearchObject(last, -1));
+        const ItemsSearch last = criterion(9, false, u"X"_s, u"end"_s);
+        QVERIFY(!source.insertSearchObject(last, 5) && !source.insertSearchObject(last, -1));
         QVERIFY(source.insertSearchObject(last, 4));
-        QVERIFY(source.insertSearchObject(criterion(1, true, {}, QStringLiteral("first")), 0));
+        QVERIFY(source.insertSearchObject(criterion(1, true, {}, u"first"_s), 0));
         QCOMPARE(source.itemsSearchArray().last(), last);
-        QCOMPARE(source.itemsSearchArray().first().keywordString(), QStringLiteral("first"));
+        QCOMPARE(source.itemsSearchArray().first().keywordString(), u"first"_s);
 
         // Reading a row into the working criterion and writing it back.
         QVERIFY(source.getSearchObjectAtIndex(5));
         QCOMPARE(*source.itemsSearch(), last);
-        source.itemsSearch()->registerKeywordString(QStringLiteral("edited"));
+        source.itemsSearch()->registerKeywordString(u"edited"_s);
         QVERIFY(source.replaceSearchObjectAtRow(0));
-        QCOMPARE(source.itemsSearchArray().first().keywordString(), QStringLiteral("edited"));
-        QCOMPARE(source.itemsSearchArray().first().itemsSearchNo(), 9);
+        QCOMPARE(source.itemsSearchArray().first(), criterion(9, false, u"X"_s, u"edited"_s));
         QVERIFY(!source.replaceSearchObjectAtRow(6));
 
         // A failed read leaves the working criterion blank, not the previous row.
@@ -153,60 +145,40 @@ private Q_SLOTS:
     void archiveKeysAndRoundTrip()
     {
         SearchEditingSource source;
-        source.registerSearchObjectTitle(QStringLiteral("Tokyo customers"));
-        source.registerItemsSearchArray({criterion(-3, false, QStringLiteral("City"), QStringLiteral("Tokyo")),
-                                         criterion(2, true, {}, {})});
-        source.itemsSearch()->registerKeywordString(QStringLiteral("working"));
-
+        source.registerSearchObjectTitle(u"Tokyo customers"_s);
+        source.registerItemsSearchArray({criterion(-3, false, u"City"_s, u"Tokyo"_s), criterion(2, true, {}, {})});
+        source.itemsSearch()->registerKeywordString(u"working"_s);
         const QByteArray bytes = KeyedArchiver::archivedData(source, u"root");
-        QVERIFY(!bytes.isEmpty());
 
+        using K = ArchiveKind;
         const auto stored = KeyedUnarchiver::unarchivedObject<Stored<SearchEditingSource>>(bytes, u"root");
         QVERIFY(stored);
-        QCOMPARE(stored->fields.allKeys(), (QStringList{QStringLiteral("searchObjectTitle"),
-                                                        QStringLiteral("itemsSearchArray")}));
-        QCOMPARE(stored->fields.kindForKey(u"searchObjectTitle"), ArchiveKind::String);
-        QCOMPARE(stored->fields.kindForKey(u"itemsSearchArray"), ArchiveKind::Array);
+        QCOMPARE(stored->kinds, (QList<std::pair<QString, K>>{{u"searchObjectTitle"_s, K::String},
+                                                              {u"itemsSearchArray"_s, K::Array}}));
         const ArchiveArray array = stored->fields.decodeArray(u"itemsSearchArray");
-        QCOMPARE(array.size(), 2);
-        QCOMPARE(array.kindAt(0), ArchiveKind::Object);
+        QVERIFY(array.size() == 2 && array.kindAt(0) == K::Object);
         const auto first = array.objectAt<Stored<ItemsSearch>>(0);
         QVERIFY(first);
-        QCOMPARE(first->fields.className(), QStringLiteral("ItemsSearch"));
-        QCOMPARE(first->fields.allKeys(), (QStringList{QStringLiteral("itemsSearchNo"), QStringLiteral("beginningSwitch"),
-                                                       QStringLiteral("categoryString"), QStringLiteral("keywordString")}));
-        QCOMPARE(first->fields.kindForKey(u"itemsSearchNo"), ArchiveKind::Int);
-        QCOMPARE(first->fields.kindForKey(u"beginningSwitch"), ArchiveKind::Bool);
-        QCOMPARE(first->fields.kindForKey(u"categoryString"), ArchiveKind::String);
-        QCOMPARE(first->fields.kindForKey(u"keywordString"), ArchiveKind::String);
+        QCOMPARE(first->fields.className(), u"ItemsSearch"_s);
+        QCOMPARE(first->kinds, (QList<std::pair<QString, K>>{{u"itemsSearchNo"_s, K::Int}, {u"beginningSwitch"_s, K::Bool},
+                                                             {u"categoryString"_s, K::String},
+                                                             {u"keywordString"_s, K::String}}));
 
+        // The working criterion is not stored.
         const auto decoded = KeyedUnarchiver::unarchivedObject<SearchEditingSource>(bytes, u"root");
         QVERIFY(decoded);
-        QCOMPARE(decoded->searchObjectTitle(), source.searchObjectTitle());
-        QCOMPARE(decoded->itemsSearchArray(), source.itemsSearchArray());
+        QCOMPARE(*decoded, source);
         QVERIFY(isBlank(*decoded->itemsSearch()));
 
-        // A stored empty list still decodes to one blank criterion.
-        struct EmptySearch
-        {
-            static QString archiveClassName() { return SearchEditingSource::archiveClassName(); }
-            void encodeWithCoder(ArchiveEncoder &coder) const
-            {
-                coder.beginArray(0, u"itemsSearchArray");
-                coder.endArray();
-            }
-        };
+        // A stored empty list still decodes to one blank criterion, without a missing title.
         const auto empty = KeyedUnarchiver::unarchivedObject<SearchEditingSource>(
-            KeyedArchiver::archivedData(EmptySearch(), u"root"), u"root");
-        QVERIFY(empty);
-        QCOMPARE(empty->itemsSearchArray().size(), 1);
-        QVERIFY(isBlank(empty->itemsSearchArray().first()));
-        QVERIFY(!empty->searchObjectTitle().isNull());
+            KeyedArchiver::archivedData(HandWrittenSearch(), u"root"), u"root");
+        QVERIFY(empty && onlyBlank(*empty) && !empty->searchObjectTitle().isNull());
 
         // A foreign element among the criteria is refused, not skipped over silently.
         QString error;
         QVERIFY(!KeyedUnarchiver::unarchivedObject<SearchEditingSource>(
-            KeyedArchiver::archivedData(DamagedSearch(), u"root"), u"root", &error));
+            KeyedArchiver::archivedData(HandWrittenSearch{true}, u"root"), u"root", &error));
         QVERIFY(!error.isEmpty());
     }
 };

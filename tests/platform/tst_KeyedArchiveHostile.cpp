@@ -208,6 +208,12 @@ QByteArray raw(const char *rootHex)
     return QByteArray::fromHex("d9d9f7837072" "6f77736d6974682d61726368697665" "01") + QByteArray::fromHex(rootHex);
 }
 
+// Arrays nested levels deep under the root key "a".
+QByteArray deepArchive(int levels)
+{
+    return raw("a16161") + QByteArray(levels, '\x81') + QByteArray(1, '\x01');
+}
+
 void writeAttributeSet(QCborStreamWriter &w, quint64 weight = 400, const std::function<void()> &family = {})
 {
     w.append(QCborTag(27902));
@@ -224,6 +230,25 @@ void writeAttributeSet(QCborStreamWriter &w, quint64 weight = 400, const std::fu
     w.append(quint64(0xff000000u));
     w.append(quint64(0));
     w.endArray();
+}
+
+// {"t": attributed text of text, one run of run characters in the set written by set}.
+QByteArray oneRunText(const char *text, quint64 run, const std::function<void(QCborStreamWriter &)> &set = {})
+{
+    return crafted([=](QCborStreamWriter &w) {
+        w.startMap(1);
+        w.append(QLatin1StringView("t"));
+        w.append(QCborTag(27901));
+        w.startArray(3);
+        w.append(QLatin1StringView(text));
+        w.append(run);
+        if (set)
+            set(w);
+        else
+            writeAttributeSet(w);
+        w.endArray();
+        w.endMap();
+    });
 }
 
 } // namespace
@@ -258,20 +283,12 @@ private Q_SLOTS:
         add("reference past table", raw("a16161a2d81c616b01d81d0102"), "shared value 1 of only 1 defined");
         add("shareable wraps reference", raw("a1d81c6161d81cd81d00"), "shareable tag wraps a reference");
         add("shareable wraps number", raw("a16161d81c01"), "shareable value is not a string");
-        add("self reference", crafted([](QCborStreamWriter &w) {
-                w.startMap(1);
-                w.append(QLatin1StringView("t"));
-                w.append(QCborTag(27901));
-                w.startArray(3);
-                w.append(QLatin1StringView("ab"));
-                w.append(quint64(2));
+        add("self reference", oneRunText("ab", 2, [](QCborStreamWriter &w) {
                 w.append(QCborTag(28)); // slot 0, still open while its family is read
                 writeAttributeSet(w, 400, [&w] {
                     w.append(QCborTag(29));
                     w.append(quint64(0));
                 });
-                w.endArray();
-                w.endMap();
             }),
             "while it is being defined");
         add("attribute set as a value", crafted([](QCborStreamWriter &w) {
@@ -300,45 +317,10 @@ private Q_SLOTS:
                 w.endMap();
             }),
             "attribute set outside an attributed text");
-        add("runs short of the text", crafted([](QCborStreamWriter &w) {
-                w.startMap(1);
-                w.append(QLatin1StringView("t"));
-                w.append(QCborTag(27901));
-                w.startArray(3);
-                w.append(QLatin1StringView("abc"));
-                w.append(quint64(2));
-                writeAttributeSet(w);
-                w.endArray();
-                w.endMap();
-            }),
-            "cover 2 of its 3 characters");
-        add("runs past the text", crafted([](QCborStreamWriter &w) {
-                w.startMap(1);
-                w.append(QLatin1StringView("t"));
-                w.append(QCborTag(27901));
-                w.startArray(3);
-                w.append(QLatin1StringView("abc"));
-                w.append(quint64(4));
-                writeAttributeSet(w);
-                w.endArray();
-                w.endMap();
-            }),
-            "run length is not a number from 0 to 3");
-        add("font weight out of range", crafted([](QCborStreamWriter &w) {
-                w.startMap(1);
-                w.append(QLatin1StringView("t"));
-                w.append(QCborTag(27901));
-                w.startArray(3);
-                w.append(QLatin1StringView("abc"));
-                w.append(quint64(3));
-                writeAttributeSet(w, 5000);
-                w.endArray();
-                w.endMap();
-            }),
-            "font weight");
-        QByteArray deep = raw("a16161");
-        deep += QByteArray(200, '\x81') + QByteArray(1, '\x01');
-        add("deep nesting", deep, "nesting deeper than 128 levels");
+        add("runs short of the text", oneRunText("abc", 2), "cover 2 of its 3 characters");
+        add("runs past the text", oneRunText("abc", 4), "run length is not a number from 0 to 3");
+        add("font weight out of range", oneRunText("abc", 3, [](QCborStreamWriter &w) { writeAttributeSet(w, 5000); }), "font weight");
+        add("deep nesting", deepArchive(200), "nesting deeper than 128 levels");
         add("huge array", raw("a161619b1000000000000000"),
             "array of 1152921504606846976 elements cannot fit in the 0 bytes left");
         add("huge text", raw("a161617b4000000000000000"), "string of 4611686018427387904 bytes runs past");
@@ -393,11 +375,10 @@ private Q_SLOTS:
         QVERIFY2(tooBig.errorString().contains(QLatin1StringView("exceeds the limit")),
                  qPrintable(tooBig.errorString()));
 
-        QByteArray deep = raw("a16161");
-        deep += QByteArray(200, '\x81') + QByteArray(1, '\x01');
         KeyedUnarchiver::Limits generous;
         generous.maxDepth = 300;
-        QVERIFY(KeyedUnarchiver(deep, generous).isValid());
+        QVERIFY(KeyedUnarchiver(deepArchive(200), generous).isValid());
+        QVERIFY(KeyedUnarchiver(oneRunText("abc", 3)).isValid()); // the crafted layout itself is sound
         KeyedUnarchiver::Limits shallow;
         shallow.maxDepth = 2;
         QVERIFY(!KeyedUnarchiver(bytes, shallow).isValid());
@@ -536,10 +517,14 @@ private Q_SLOTS:
         const QByteArray item = validItemArchive();
         seeds.append({QStringLiteral("valid-item"), item});
         seeds.append({QStringLiteral("valid-person"), KeyedArchiver::archivedData(Person{QString(), {QStringLiteral("Elm")}}, u"Person")});
-        seeds.append({QStringLiteral("valid-rows"), [] {
-                          QByteArray bytes;
-                          KeyedArchiver archiver(&bytes);
-                          ArchiveEncoder &coder = archiver.encoder();
+        const auto archive = [](const std::function<void(ArchiveEncoder &)> &body) {
+            QByteArray bytes;
+            KeyedArchiver archiver(&bytes);
+            body(archiver.encoder());
+            archiver.finish();
+            return bytes;
+        };
+        seeds.append({QStringLiteral("valid-rows"), archive([](ArchiveEncoder &coder) {
                           coder.beginObject(QStringLiteral("Item"), u"ListItem");
                           coder.encodeStringArray({QStringLiteral("ID"), QStringLiteral("Name")}, u"titles");
                           coder.beginArray(3, u"rows");
@@ -551,26 +536,18 @@ private Q_SLOTS:
                           }
                           coder.endArray();
                           coder.endObject();
-                          archiver.finish();
-                          return bytes;
-                      }()});
-        seeds.append({QStringLiteral("valid-values"), [] {
-                          QByteArray bytes;
-                          KeyedArchiver archiver(&bytes);
-                          archiver.encoder().encodeValue(QVariantMap{{QStringLiteral("list"), QVariantList{1, 2.5, QStringLiteral("x")}},
-                                                                     {QStringLiteral("flag"), true}},
-                                                         u"values");
-                          archiver.finish();
-                          return bytes;
-                      }()});
+                      })});
+        seeds.append({QStringLiteral("valid-values"), archive([](ArchiveEncoder &coder) {
+                          coder.encodeValue(QVariantMap{{QStringLiteral("list"), QVariantList{1, 2.5, QStringLiteral("x")}},
+                                                        {QStringLiteral("flag"), true}},
+                                            u"values");
+                      })});
         seeds.append({QStringLiteral("broken-truncated"), item.left(item.size() / 2)});
         seeds.append({QStringLiteral("broken-trailing"), item + QByteArray(1, '\0')});
         seeds.append({QStringLiteral("broken-huge-array"), raw("a161619b1000000000000000")});
         seeds.append({QStringLiteral("broken-forward-reference"), raw("a16161d81d00")});
         seeds.append({QStringLiteral("broken-duplicate-key"), raw("a16164a2616101616102")});
-        QByteArray deep = raw("a16161");
-        deep += QByteArray(140, '\x81') + QByteArray(1, '\x01');
-        seeds.append({QStringLiteral("broken-deep"), deep});
+        seeds.append({QStringLiteral("broken-deep"), deepArchive(140)});
 
         const QByteArray target = qgetenv("ROWSMITH_WRITE_FUZZ_CORPUS");
         for (const auto &[name, bytes] : seeds) {

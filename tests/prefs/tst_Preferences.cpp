@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Decodes whatever was stored under T's class name and keeps only its keys,
@@ -39,7 +41,7 @@ QStringList storedKeys(const T &object)
 {
     const QByteArray bytes = KeyedArchiver::archivedData(object, u"root");
     const auto probe = KeyedUnarchiver::unarchivedObject<StoredKeys<T>>(bytes, u"root");
-    return probe ? probe->keys : QStringList{QStringLiteral("<undecodable>")};
+    return probe ? probe->keys : QStringList{u"<undecodable>"_s};
 }
 
 template<class T>
@@ -71,9 +73,8 @@ struct GeneralOnlyTree
     GeneralObject general;
 };
 
-class ScriptedPresenter : public AlertPresenter
+struct ScriptedPresenter : AlertPresenter
 {
-public:
     AlertButton present(const AlertContent &content) override
     {
         shown.append(content.number);
@@ -83,47 +84,37 @@ public:
     bool agree = false;
 };
 
-// Owner, group and other bits in the usual octal form.
-int accessBits(const QString &path)
+// Permission bits without Qt's "current user" duplicates.
+QFile::Permissions access(const QString &path)
 {
-    const QFile::Permissions permissions = QFileInfo(path).permissions();
-    int bits = 0;
-    const std::pair<QFile::Permission, int> table[] = {
-        {QFile::ReadOwner, 0400}, {QFile::WriteOwner, 0200}, {QFile::ExeOwner, 0100},
-        {QFile::ReadGroup, 040},  {QFile::WriteGroup, 020},  {QFile::ExeGroup, 010},
-        {QFile::ReadOther, 04},   {QFile::WriteOther, 02},   {QFile::ExeOther, 01}};
-    for (const auto &[permission, bit] : table)
-        if (permissions.testFlag(permission))
-            bits |= bit;
-    return bits;
+    return QFileInfo(path).permissions() & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
 }
+const QFile::Permissions kOwnerReadWrite = QFile::ReadOwner | QFile::WriteOwner;
 
 void fillTree(PreferencesSource &tree)
 {
-    tree.generalObject()->registerUserNicknameString(QStringLiteral("Ann"));
+    tree.generalObject()->registerUserNicknameString(u"Ann"_s);
     tree.generalObject()->registerOpenTheNewWindowWithState(true);
     tree.generalObject()->registerFrameUsingWindowWithState(true);
     tree.advancedObject()->registerUserFileCachesFolderWithState(true);
-    tree.advancedObject()->registerUserFileCachesFolderPathString(QStringLiteral("/data/caches"));
+    tree.advancedObject()->registerUserFileCachesFolderPathString(u"/data/caches"_s);
     PrivatePasswordObject *record = tree.securityObject()->privatePasswordObject();
     record->registerPrivatePasswordListDictionary(QVariantMap{
-        {QStringLiteral("work"), QVariantMap{{QStringLiteral("password"), QStringLiteral("s3cret")},
-                                             {QStringLiteral("protectFile"), true},
-                                             {QStringLiteral("saveItNewly"), false}}}});
+        {u"work"_s, QVariantMap{{u"password"_s, u"s3cret"_s}, {u"protectFile"_s, true}, {u"saveItNewly"_s, false}}}});
     record->registerPrivatePasswordWithState(true);
-    record->registerPrivatePasswordTitleString(QStringLiteral("work"));
-    record->registerPrivatePasswordString(QStringLiteral("s3cret"));
+    record->registerPrivatePasswordTitleString(u"work"_s);
+    record->registerPrivatePasswordString(u"s3cret"_s);
     record->registerProtectFileByPasswordWithState(true);
     record->registerSaveItNewlyConfirmWithState(true);
     MasterSecurityObject *master = tree.securityObject()->masterSecurityObject();
     master->registerProtectAdvancedByPasswordWithState(true);
-    master->registerPrivatePasswordTitleStringForAdvanced(QStringLiteral("admin"));
-    master->registerPrivatePasswordStringForAdvanced(QStringLiteral("äöü pass"));
+    master->registerPrivatePasswordTitleStringForAdvanced(u"admin"_s);
+    master->registerPrivatePasswordStringForAdvanced(u"äöü pass"_s);
 }
 
-void verifyDefaults(const PreferencesSource &tree)
+void verifyDefaults(const PreferencesSource &tree, const QString &nickname = QString())
 {
-    QCOMPARE(tree.generalObject()->userNicknameString(), QString());
+    QCOMPARE(tree.generalObject()->userNicknameString(), nickname);
     QVERIFY(!tree.generalObject()->openTheNewWindowWithState());
     QVERIFY(!tree.advancedObject()->userFileCachesFolderWithState());
     QCOMPARE(tree.advancedObject()->userFileCachesFolderPathString(), QString());
@@ -145,17 +136,16 @@ private Q_SLOTS:
     void treeSurvivesTheStoreWithUserOnlyPermissions()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("prefs/domain.conf"));
+        const QString path = dir.filePath(u"prefs/domain.conf"_s);
         PreferencesSource tree;
         fillTree(tree);
 
         DomainObject writer;
         writer.registerSettingsFilePath(path);
         QVERIFY(writer.makingUserDefaultsDictionary(&tree));
-        QCOMPARE(accessBits(path), 0600);
-        QCOMPARE(accessBits(dir.filePath(QStringLiteral("prefs"))), 0700);
-        QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys(),
-                 QStringList{QStringLiteral("userDefaultsEncodeData")});
+        QVERIFY(access(path) == kOwnerReadWrite);
+        QVERIFY(access(dir.filePath(u"prefs"_s)) == (kOwnerReadWrite | QFile::ExeOwner));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).allKeys(), QStringList{u"userDefaultsEncodeData"_s});
 
         DomainObject reader;
         reader.registerSettingsFilePath(path);
@@ -164,29 +154,15 @@ private Q_SLOTS:
         PreferencesSource loaded;
         QVERIFY(reader.developUserDefaults(&loaded));
 
-        QCOMPARE(loaded.generalObject()->userNicknameString(), QStringLiteral("Ann"));
-        QVERIFY(loaded.generalObject()->openTheNewWindowWithState());
-        QVERIFY(loaded.generalObject()->frameUsingWindowWithState());
-        QVERIFY(loaded.advancedObject()->userFileCachesFolderWithState());
-        QCOMPARE(loaded.advancedObject()->userFileCachesFolderPathString(), QStringLiteral("/data/caches"));
-        const PrivatePasswordObject *record = loaded.securityObject()->privatePasswordObject();
-        QCOMPARE(record->privatePasswordListDictionary(),
-                 tree.securityObject()->privatePasswordObject()->privatePasswordListDictionary());
-        QVERIFY(record->privatePasswordWithState());
-        QCOMPARE(record->privatePasswordTitleString(), QStringLiteral("work"));
-        QCOMPARE(record->privatePasswordString(), QStringLiteral("s3cret"));
-        QVERIFY(record->protectFileByPasswordWithState());
-        QVERIFY(record->saveItNewlyConfirmWithState());
-        const MasterSecurityObject *master = loaded.securityObject()->masterSecurityObject();
-        QVERIFY(master->protectAdvancedByPasswordWithState());
-        QCOMPARE(master->privatePasswordTitleStringForAdvanced(), QStringLiteral("admin"));
-        QCOMPARE(master->privatePasswordStringForAdvanced(), QStringLiteral("äöü pass"));
+        // Every field survives: the loaded tree encodes to the same bytes.
+        QCOMPARE(KeyedArchiver::archivedData(loaded, u"root"), KeyedArchiver::archivedData(tree, u"root"));
+        QCOMPARE(loaded.securityObject()->masterSecurityObject()->privatePasswordStringForAdvanced(), u"äöü pass"_s);
 
         // A second save replaces the contents and keeps the file private.
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         tree.generalObject()->registerUserNicknameString(QString());
         QVERIFY(writer.makingUserDefaultsDictionary(&tree));
-        QCOMPARE(accessBits(path), 0600);
+        QVERIFY(access(path) == kOwnerReadWrite);
         QVERIFY(reader.developUserDefaults(&loaded));
         QCOMPARE(loaded.generalObject()->userNicknameString(), QString());
     }
@@ -198,14 +174,13 @@ private Q_SLOTS:
         PreferencesSource loaded;
 
         // First start: no file at all, and nothing gets created by reading.
-        const QString absent = dir.filePath(QStringLiteral("absent.conf"));
+        const QString absent = dir.filePath(u"absent.conf"_s);
         domain.registerSettingsFilePath(absent);
-        QVERIFY(!domain.readUserDefaultsDictionary());
-        QVERIFY(!domain.developUserDefaultsSource());
+        QVERIFY(!domain.readUserDefaultsDictionary() && !domain.developUserDefaultsSource());
         QVERIFY(!domain.developUserDefaults(&loaded));
         QVERIFY(!QFileInfo::exists(absent));
 
-        const QString garbage = dir.filePath(QStringLiteral("garbage.conf"));
+        const QString garbage = dir.filePath(u"garbage.conf"_s);
         QFile file(garbage);
         QVERIFY(file.open(QIODevice::WriteOnly));
         static const char raw[] = "\x00\xff[[[=\n@Variant(\x01\x02)\nuserDefaultsEncodeData=@ByteArray(";
@@ -217,17 +192,13 @@ private Q_SLOTS:
 
         // Well-formed INI, but the bytes are no archive, or an archive of
         // something else.
-        const QString bad = dir.filePath(QStringLiteral("bad.conf"));
+        const QString bad = dir.filePath(u"bad.conf"_s);
         domain.registerSettingsFilePath(bad);
         const QByteArray notOurs = KeyedArchiver::archivedData(GeneralObject(), u"PreferencesSource");
-        for (const QByteArray &bytes : {QByteArray("\xa1\x61x\xff\x00garbage", 12), notOurs,
-                                        notOurs.left(notOurs.size() / 2)}) {
-            {
-                QSettings settings(bad, QSettings::IniFormat);
-                settings.setValue(QStringLiteral("userDefaultsEncodeData"), bytes);
-            }
-            QVERIFY(domain.readUserDefaultsDictionary());
-            QVERIFY(!domain.developUserDefaultsSource());
+        for (const QByteArray &bytes :
+             {QByteArray("\xa1\x61x\xff\x00garbage", 12), notOurs, notOurs.left(notOurs.size() / 2)}) {
+            QSettings(bad, QSettings::IniFormat).setValue(u"userDefaultsEncodeData"_s, bytes);
+            QVERIFY(domain.readUserDefaultsDictionary() && !domain.developUserDefaultsSource());
             fillTree(loaded);
             QVERIFY(!domain.developUserDefaults(&loaded));
             verifyDefaults(loaded);
@@ -237,73 +208,64 @@ private Q_SLOTS:
     void missingGroupsDecodeAsDefaults()
     {
         GeneralOnlyTree stored;
-        stored.general.registerUserNicknameString(QStringLiteral("Bo"));
+        stored.general.registerUserNicknameString(u"Bo"_s);
         DomainObject domain;
-        QVERIFY(domain.registerUserDefaultsEncodeData(
-            KeyedArchiver::archivedData(stored, u"PreferencesSource")));
+        QVERIFY(domain.registerUserDefaultsEncodeData(KeyedArchiver::archivedData(stored, u"PreferencesSource")));
         const auto tree = domain.developUserDefaultsSource();
         QVERIFY(tree);
-        QCOMPARE(tree->generalObject()->userNicknameString(), QStringLiteral("Bo"));
-        QVERIFY(!tree->advancedObject()->userFileCachesFolderWithState());
-        QCOMPARE(tree->advancedObject()->userFileCachesFolderPathString(), QString());
-        QVERIFY(!tree->securityObject()->privatePasswordObject()->confirmPrivatePasswordListDictionary());
-        QVERIFY(!tree->securityObject()->masterSecurityObject()->protectAdvancedByPasswordWithState());
+        verifyDefaults(*tree, u"Bo"_s);
 
         // The root key is what identifies the stored tree.
         QVERIFY(domain.registerUserDefaultsEncodeData(KeyedArchiver::archivedData(stored, u"Other")));
         QVERIFY(!domain.developUserDefaultsSource());
-        QVERIFY(!domain.makingUserDefaultsEncodeDataAtSource(nullptr));
     }
 
     void optionalKeysAreWrittenOnlyWithContent()
     {
         GeneralObject general;
         general.initializationUserObject();
-        QCOMPARE(storedKeys(general), (QStringList{QStringLiteral("openTheNewWindowWithState"),
-                                                    QStringLiteral("frameUsingWindowWithState")}));
+        QCOMPARE(storedKeys(general), (QStringList{u"openTheNewWindowWithState"_s, u"frameUsingWindowWithState"_s}));
         QVERIFY(!roundTrip(general)->userNicknameString().isNull());
         QVERIFY(!general.registerUserNicknameString(QString()));
 
         AdvancedObject advanced;
-        QCOMPARE(storedKeys(advanced), QStringList{QStringLiteral("userFileCachesFolderWithState")});
+        QCOMPARE(storedKeys(advanced), QStringList{u"userFileCachesFolderWithState"_s});
 
         // An empty list writes nothing, even with other fields set.
         PrivatePasswordObject record;
         record.registerPrivatePasswordWithState(true);
-        record.registerPrivatePasswordTitleString(QStringLiteral("t"));
+        record.registerPrivatePasswordTitleString(u"t"_s);
         QCOMPARE(storedKeys(record), QStringList());
         QVERIFY(!roundTrip(record)->privatePasswordWithState());
 
         // Private passwords off: only the two NO flags follow the list.
-        record.registerPrivatePasswordListDictionary(
-            QVariantMap{{QStringLiteral("t"), QVariantMap{{QStringLiteral("password"), QStringLiteral("p")}}}});
+        record.registerPrivatePasswordListDictionary({{u"t"_s, QVariantMap{{u"password"_s, u"p"_s}}}});
         record.registerPrivatePasswordWithState(false);
         record.registerProtectFileByPasswordWithState(true);
-        QCOMPARE(storedKeys(record), (QStringList{QStringLiteral("privatePasswordListDictionary"),
-                                                   QStringLiteral("privatePasswordWithState"),
-                                                   QStringLiteral("protectFileByPasswordWithState")}));
+        QCOMPARE(storedKeys(record), (QStringList{u"privatePasswordListDictionary"_s, u"privatePasswordWithState"_s,
+                                                   u"protectFileByPasswordWithState"_s}));
         const auto decoded = roundTrip(record);
         QVERIFY(!decoded->protectFileByPasswordWithState());
         QCOMPARE(decoded->privatePasswordTitleString(), QString());
-        QCOMPARE(decoded->privatePasswordListDictionary().keys(), QStringList{QStringLiteral("t")});
+        QCOMPARE(decoded->privatePasswordListDictionary().keys(), QStringList{u"t"_s});
     }
 
     void advancedProtectionNeedsTitleAndPassword()
     {
         MasterSecurityObject master;
         master.registerProtectAdvancedByPasswordWithState(true);
-        master.registerPrivatePasswordTitleStringForAdvanced(QStringLiteral("admin"));
-        QCOMPARE(storedKeys(master), QStringList{QStringLiteral("protectAdvancedByPasswordWithState")});
+        master.registerPrivatePasswordTitleStringForAdvanced(u"admin"_s);
+        QCOMPARE(storedKeys(master), QStringList{u"protectAdvancedByPasswordWithState"_s});
         QVERIFY(!roundTrip(master)->protectAdvancedByPasswordWithState());
 
         StoredMaster stored;
-        stored.title = QStringLiteral("admin");
+        stored.title = u"admin"_s;
         const auto decode = [&] {
             return KeyedUnarchiver::unarchivedObject<MasterSecurityObject>(
                 KeyedArchiver::archivedData(stored, u"root"), u"root");
         };
         QVERIFY(!decode()->protectAdvancedByPasswordWithState());
-        stored.password = QStringLiteral("pw");
+        stored.password = u"pw"_s;
         QVERIFY(decode()->protectAdvancedByPasswordWithState());
         stored.protect = false;
         QVERIFY(!decode()->protectAdvancedByPasswordWithState());
@@ -317,49 +279,43 @@ private Q_SLOTS:
         record.initializationUserObject();
         record.registerProtectFileByPasswordWithState(true);
 
-        QVERIFY(!record.addPrivatePasswordListAtTitle(QStringLiteral("a"), QString()));
-        QVERIFY(record.addPrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("pa")));
-        QCOMPARE(record.privatePasswordListDictionary().value(QStringLiteral("a")).toMap(),
-                 (QVariantMap{{QStringLiteral("password"), QStringLiteral("pa")},
-                              {QStringLiteral("protectFile"), true},
-                              {QStringLiteral("saveItNewly"), false}}));
-        QVERIFY(record.inspectionPrivatePasswordTitleString(QStringLiteral("a")));
-        QVERIFY(!record.inspectionPrivatePasswordTitleString(QStringLiteral("b")));
+        QVERIFY(!record.addPrivatePasswordListAtTitle(u"a"_s, QString()));
+        QVERIFY(record.addPrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
+        QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s).toMap(),
+                 (QVariantMap{{u"password"_s, u"pa"_s}, {u"protectFile"_s, true}, {u"saveItNewly"_s, false}}));
 
         // An existing title never changes through add.
-        QVERIFY(!record.addPrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("other")));
+        QVERIFY(!record.addPrivatePasswordListAtTitle(u"a"_s, u"other"_s));
         presenter.agree = true;
-        QVERIFY(record.addPrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("pa")));
+        QVERIFY(record.addPrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
         QCOMPARE(presenter.shown, (QList<int>{10421, 10422}));
-        QCOMPARE(record.privatePasswordListDictionary().value(QStringLiteral("a")).toMap()
-                     .value(QStringLiteral("password")), QVariant(QStringLiteral("pa")));
+        QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s).toMap().value(u"password"_s), QVariant(u"pa"_s));
 
         record.registerProtectFileByPasswordWithState(false);
-        QVERIFY(record.workPrivatePasswordTitleAtString(QStringLiteral("a")));
-        QCOMPARE(record.privatePasswordString(), QStringLiteral("pa"));
+        QVERIFY(record.workPrivatePasswordTitleAtString(u"a"_s));
+        QCOMPARE(record.privatePasswordString(), u"pa"_s);
         QVERIFY(record.protectFileByPasswordWithState());
-        QVERIFY(!record.workPrivatePasswordTitleAtString(QStringLiteral("new")));
-        QCOMPARE(record.privatePasswordTitleString(), QStringLiteral("new"));
+        QVERIFY(!record.workPrivatePasswordTitleAtString(u"new"_s));
+        QCOMPARE(record.privatePasswordTitleString(), u"new"_s);
 
-        QVERIFY(!record.changePrivatePasswordAtTitle(QStringLiteral("new"), QStringLiteral("x")));
-        QVERIFY(!record.changePrivatePasswordAtTitle(QStringLiteral("a"), QString()));
-        QCOMPARE(record.privatePasswordString(), QStringLiteral("pa"));
-        QVERIFY(record.changePrivatePasswordAtTitle(QStringLiteral("a"), QStringLiteral("pb")));
-        QCOMPARE(record.privatePasswordString(), QStringLiteral("pb"));
-        QCOMPARE(record.privatePasswordListDictionary().value(QStringLiteral("a")),
-                 QVariant(record.makingPrivatePasswordObject()));
+        QVERIFY(!record.changePrivatePasswordAtTitle(u"new"_s, u"x"_s));
+        QVERIFY(!record.changePrivatePasswordAtTitle(u"a"_s, QString()));
+        QCOMPARE(record.privatePasswordString(), u"pa"_s);
+        QVERIFY(record.changePrivatePasswordAtTitle(u"a"_s, u"pb"_s));
+        QCOMPARE(record.privatePasswordString(), u"pb"_s);
+        QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s), QVariant(record.makingPrivatePasswordObject()));
 
         presenter.shown.clear();
-        QVERIFY(!record.removePrivatePasswordListAtTitle(QStringLiteral("zz"), QStringLiteral("pb")));
-        QVERIFY(!record.removePrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("pa")));
+        QVERIFY(!record.removePrivatePasswordListAtTitle(u"zz"_s, u"pb"_s));
+        QVERIFY(!record.removePrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
         presenter.agree = false;
-        QVERIFY(!record.removePrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("pb")));
-        QVERIFY(record.inspectionPrivatePasswordTitleString(QStringLiteral("a")));
+        QVERIFY(!record.removePrivatePasswordListAtTitle(u"a"_s, u"pb"_s));
+        QVERIFY(record.inspectionPrivatePasswordTitleString(u"a"_s));
         presenter.agree = true;
-        QVERIFY(record.removePrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("pb")));
+        QVERIFY(record.removePrivatePasswordListAtTitle(u"a"_s, u"pb"_s));
         QCOMPARE(presenter.shown, (QList<int>{10425, 10424, 10423, 10423}));
         QVERIFY(!record.confirmPrivatePasswordListDictionary());
-        QVERIFY(!record.removePrivatePasswordListAtTitle(QStringLiteral("a"), QStringLiteral("pb")));
+        QVERIFY(!record.removePrivatePasswordListAtTitle(u"a"_s, u"pb"_s));
     }
 
     void storedListIsSanitised()
@@ -371,11 +327,10 @@ private Q_SLOTS:
             void encodeWithCoder(ArchiveEncoder &coder) const
             {
                 coder.encodeValue(QVariantMap{
-                    {QStringLiteral("ok"), QVariantMap{{QStringLiteral("password"), QStringLiteral("p")},
-                                                       {QStringLiteral("protectFile"), true}}},
-                    {QStringLiteral("number"), QVariantMap{{QStringLiteral("password"), 5}}},
-                    {QStringLiteral("flat"), QStringLiteral("p")},
-                    {QString(), QVariantMap{{QStringLiteral("password"), QStringLiteral("p")}}},
+                    {u"ok"_s, QVariantMap{{u"password"_s, u"p"_s}, {u"protectFile"_s, true}}},
+                    {u"number"_s, QVariantMap{{u"password"_s, 5}}},
+                    {u"flat"_s, u"p"_s},
+                    {QString(), QVariantMap{{u"password"_s, u"p"_s}}},
                 }, u"privatePasswordListDictionary");
                 coder.encodeBool(true, u"privatePasswordWithState");
             }
@@ -383,8 +338,8 @@ private Q_SLOTS:
         const auto record = KeyedUnarchiver::unarchivedObject<PrivatePasswordObject>(
             KeyedArchiver::archivedData(StoredRecord(), u"root"), u"root");
         QVERIFY(record);
-        QCOMPARE(record->privatePasswordListDictionary().keys(), QStringList{QStringLiteral("ok")});
-        QVERIFY(record->workPrivatePasswordTitleAtString(QStringLiteral("ok")));
+        QCOMPARE(record->privatePasswordListDictionary().keys(), QStringList{u"ok"_s});
+        QVERIFY(record->workPrivatePasswordTitleAtString(u"ok"_s));
         QVERIFY(record->protectFileByPasswordWithState());
         QVERIFY(!record->saveItNewlyConfirmWithState());
     }
