@@ -137,3 +137,16 @@ bool ArchiveDecoder::failed() const
 {
     return m_document && m_document->failed();
 }
+
+QVariantMap ArchiveDecoder::decodeVariantMap(QStringView key) const
+{
+    const ArchiveKind kind = kindForKey(key);
+    if (kind == ArchiveKind::None)
+        return {};
+    if (kind != ArchiveKind::Dictionary) {
+        fail(QStringLiteral("\"%1\" of a %2 is not a dictionary")
+                 .arg(key, className().isEmpty() ? QStringLiteral("dictionary") : className()));
+        return {};
+    }
+    return decodeValue(key).toMap();
+}

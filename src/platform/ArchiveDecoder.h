@@ -43,6 +43,9 @@ public:
     QSizeF decodeSize(QStringView key) const;
     QStringList decodeStringArray(QStringView key) const;
     QVariant decodeValue(QStringView key) const; // any kind but Object
+    // A dictionary stored as a plain value: empty when absent; another kind
+    // under the key fails the archive (it is damaged, not empty).
+    QVariantMap decodeVariantMap(QStringView key) const;
     ArchiveArray decodeArray(QStringView key) const;
     ArchiveDecoder decodeDictionary(QStringView key) const;
 

@@ -18,6 +18,19 @@ public:
         return true;
     }
 
+    // The container-setter rule: non-empty contents replace the field's and
+    // answer true; absent or empty contents empty the field and answer false.
+    template<class Container>
+    static bool registerContainer(Container &field, const Container &value)
+    {
+        if (value.isEmpty()) {
+            field.clear();
+            return false;
+        }
+        field = value;
+        return true;
+    }
+
     // "/a/b.csv" -> "b.csv"; trailing separators are ignored ("/a/b/" -> "b");
     // "/" stays "/" and a name without a separator is returned whole.
     static QString lastPathComponent(const QString &path)

@@ -5,6 +5,7 @@
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/Localization.h"
+#include "platform/ModelText.h"
 
 #include <utility>
 
@@ -19,17 +20,6 @@ const QString kRequesLibraryCodeDictionary = QStringLiteral("requesLibraryCodeDi
 
 constexpr int kAlertReplace = 263002;
 constexpr int kAlertRemove = 263004;
-
-template<class Container>
-bool storeContainer(Container &field, const Container &value)
-{
-    if (value.isEmpty()) {
-        field.clear();
-        return false;
-    }
-    field = value;
-    return true;
-}
 
 // Null, or a string, data or collection without contents.
 bool isEmptyValue(const QVariant &value)
@@ -74,18 +64,6 @@ bool decodeSources(const ArchiveArray &array, OptionSourceArray &sources)
         sources.append(*source);
     }
     return true;
-}
-
-QVariantMap decodeMap(const ArchiveDecoder &coder, const QString &key)
-{
-    const ArchiveKind kind = coder.kindForKey(key);
-    if (kind == ArchiveKind::None)
-        return {};
-    if (kind != ArchiveKind::Dictionary) {
-        coder.fail(QStringLiteral("\"%1\" of an OptionObjectSource is not a dictionary").arg(key));
-        return {};
-    }
-    return coder.decodeValue(key).toMap();
 }
 
 QString mainText(const char *key)
@@ -161,9 +139,9 @@ bool OptionObjectSource::initWithCoder(const ArchiveDecoder &coder)
         return false;
     registerOptionSourceArray(sources);
 
-    registerReferenceUserDictionary(decodeMap(coder, kReferenceUserDictionary));
-    registerReferenceListDictionary(decodeMap(coder, kReferenceListDictionary));
-    registerRequesLibraryCodeDictionary(decodeMap(coder, kRequesLibraryCodeDictionary));
+    registerReferenceUserDictionary(coder.decodeVariantMap(kReferenceUserDictionary));
+    registerReferenceListDictionary(coder.decodeVariantMap(kReferenceListDictionary));
+    registerRequesLibraryCodeDictionary(coder.decodeVariantMap(kRequesLibraryCodeDictionary));
     return !coder.failed();
 }
 
@@ -205,7 +183,7 @@ const OptionSource *OptionObjectSource::optionSource() const
 
 bool OptionObjectSource::registerOptionObjectSourceDictionary(const OptionSourceDictionary &value)
 {
-    return storeContainer(m_optionObjectSourceDictionary, value);
+    return ModelText::registerContainer(m_optionObjectSourceDictionary, value);
 }
 
 bool OptionObjectSource::registerOptionTitle(const QString &value)
@@ -220,27 +198,27 @@ bool OptionObjectSource::registerOptionTitle(const QString &value)
 
 bool OptionObjectSource::registerOptionSourceArray(const OptionSourceArray &value)
 {
-    return storeContainer(m_optionSourceArray, value);
+    return ModelText::registerContainer(m_optionSourceArray, value);
 }
 
 bool OptionObjectSource::registerReferenceListDictionary(const QVariantMap &value)
 {
-    return storeContainer(m_referenceListDictionary, value);
+    return ModelText::registerContainer(m_referenceListDictionary, value);
 }
 
 bool OptionObjectSource::registerReferenceListArray(const QStringList &value)
 {
-    return storeContainer(m_referenceListArray, value);
+    return ModelText::registerContainer(m_referenceListArray, value);
 }
 
 bool OptionObjectSource::registerReferenceUserDictionary(const QVariantMap &value)
 {
-    return storeContainer(m_referenceUserDictionary, value);
+    return ModelText::registerContainer(m_referenceUserDictionary, value);
 }
 
 bool OptionObjectSource::registerRequesLibraryCodeDictionary(const QVariantMap &value)
 {
-    return storeContainer(m_requesLibraryCodeDictionary, value);
+    return ModelText::registerContainer(m_requesLibraryCodeDictionary, value);
 }
 
 bool OptionObjectSource::inspectOptionObjectSourceDictionaryAtTitle(const QString &title) const

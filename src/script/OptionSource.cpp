@@ -22,31 +22,6 @@ const QString kReferenceAnswerArray = QStringLiteral("referenceAnswerArray");
 const QString kAnswerTitle = QStringLiteral("answerTitle");
 const QString kAnswerObjectDictionary = QStringLiteral("answerObjectDictionary");
 
-template<class Container>
-bool storeContainer(Container &field, const Container &value)
-{
-    if (value.isEmpty()) {
-        field.clear();
-        return false;
-    }
-    field = value;
-    return true;
-}
-
-// A dictionary stored as a plain value; another kind under the key is a
-// damaged archive, not an empty dictionary.
-QVariantMap decodeMap(const ArchiveDecoder &coder, const QString &key)
-{
-    const ArchiveKind kind = coder.kindForKey(key);
-    if (kind == ArchiveKind::None)
-        return {};
-    if (kind != ArchiveKind::Dictionary) {
-        coder.fail(QStringLiteral("\"%1\" of an OptionSource is not a dictionary").arg(key));
-        return {};
-    }
-    return coder.decodeValue(key).toMap();
-}
-
 QString yesNo(bool state)
 {
     return state ? QStringLiteral("YES") : QStringLiteral("NO");
@@ -94,13 +69,13 @@ bool OptionSource::initWithCoder(const ArchiveDecoder &coder)
     registerReferenceRequestArray(coder.decodeStringArray(kReferenceRequestArray));
     registerRequestTitle(coder.decodeString(kRequestTitle));
     registerCodeText(coder.decodeString(kCodeText));
-    registerRequesLibraryCodeDictionary(decodeMap(coder, kRequesLibraryCodeDictionary));
+    registerRequesLibraryCodeDictionary(coder.decodeVariantMap(kRequesLibraryCodeDictionary));
     registerAnswerText(coder.decodeString(kAnswerText));
     registerReferenceAnswerState(coder.decodeInt32(kReferenceAnswerState));
     registerReferenceAnswerTitle(coder.decodeString(kReferenceAnswerTitle));
     registerReferenceAnswerArray(coder.decodeStringArray(kReferenceAnswerArray));
     registerAnswerTitle(coder.decodeString(kAnswerTitle));
-    registerAnswerObjectDictionary(decodeMap(coder, kAnswerObjectDictionary));
+    registerAnswerObjectDictionary(coder.decodeVariantMap(kAnswerObjectDictionary));
     return !coder.failed();
 }
 
@@ -168,7 +143,7 @@ bool OptionSource::registerReferenceRequestTitle(const QString &value)
 
 bool OptionSource::registerReferenceRequestArray(const QStringList &value)
 {
-    return storeContainer(m_referenceRequestArray, value);
+    return ModelText::registerContainer(m_referenceRequestArray, value);
 }
 
 bool OptionSource::registerRequestTitle(const QString &value)
@@ -178,7 +153,7 @@ bool OptionSource::registerRequestTitle(const QString &value)
 
 bool OptionSource::registerRequestTitleArray(const QStringList &value)
 {
-    return storeContainer(m_requestTitleArray, value);
+    return ModelText::registerContainer(m_requestTitleArray, value);
 }
 
 bool OptionSource::registerCodeText(const QString &value)
@@ -188,7 +163,7 @@ bool OptionSource::registerCodeText(const QString &value)
 
 bool OptionSource::registerRequesLibraryCodeDictionary(const QVariantMap &value)
 {
-    return storeContainer(m_requesLibraryCodeDictionary, value);
+    return ModelText::registerContainer(m_requesLibraryCodeDictionary, value);
 }
 
 bool OptionSource::addRequesLibraryCodeDictionary(const QVariantMap &entry, const QString &title)
@@ -212,7 +187,7 @@ bool OptionSource::registerReferenceAnswerTitle(const QString &value)
 
 bool OptionSource::registerReferenceAnswerArray(const QStringList &value)
 {
-    return storeContainer(m_referenceAnswerArray, value);
+    return ModelText::registerContainer(m_referenceAnswerArray, value);
 }
 
 bool OptionSource::registerAnswerTitle(const QString &value)
@@ -222,12 +197,12 @@ bool OptionSource::registerAnswerTitle(const QString &value)
 
 bool OptionSource::registerAnswerTitleArray(const QStringList &value)
 {
-    return storeContainer(m_answerTitleArray, value);
+    return ModelText::registerContainer(m_answerTitleArray, value);
 }
 
 bool OptionSource::registerAnswerObjectDictionary(const QVariantMap &value)
 {
-    return storeContainer(m_answerObjectDictionary, value);
+    return ModelText::registerContainer(m_answerObjectDictionary, value);
 }
 
 QString OptionSource::logValue(const QVariant &value)
