@@ -6,6 +6,7 @@
 //    read back from the first re-archive gives the same bytes.
 // Seeds: fuzz/corpus/KeyedUnarchiver (objects there use the class "Item").
 
+#include "ArchiveWalker.h"
 #include "platform/ArchiveArray.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
@@ -16,81 +17,6 @@
 #include <cstdlib>
 
 namespace {
-
-void walkDecoder(const ArchiveDecoder &decoder);
-void walkArray(const ArchiveArray &array);
-
-struct Walked
-{
-    static QString archiveClassName() { return QStringLiteral("Item"); }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        walkDecoder(coder);
-        return true;
-    }
-};
-
-void walkDecoder(const ArchiveDecoder &decoder)
-{
-    (void)decoder.className();
-    const QStringList keys = decoder.allKeys();
-    for (const QString &key : keys) {
-        (void)decoder.containsValueForKey(key);
-        (void)decoder.decodeValue(key);
-        switch (decoder.kindForKey(key)) {
-        case ArchiveKind::Bool: (void)decoder.decodeBool(key); break;
-        case ArchiveKind::Int: (void)decoder.decodeInt32(key); break;
-        case ArchiveKind::Float:
-        case ArchiveKind::Double:
-            (void)decoder.decodeFloat(key);
-            (void)decoder.decodeDouble(key);
-            break;
-        case ArchiveKind::String: (void)decoder.decodeString(key); break;
-        case ArchiveKind::Data: (void)decoder.decodeData(key); break;
-        case ArchiveKind::AttributedText: {
-            const AttributedText text = decoder.decodeAttributedText(key);
-            for (const AttributedText::Run &run : text.runs())
-                (void)run.attributes->isDefault();
-            break;
-        }
-        case ArchiveKind::Rect: (void)decoder.decodeRect(key); break;
-        case ArchiveKind::Point: (void)decoder.decodePoint(key); break;
-        case ArchiveKind::Size: (void)decoder.decodeSize(key); break;
-        case ArchiveKind::Array:
-            (void)decoder.decodeStringArray(key);
-            walkArray(decoder.decodeArray(key));
-            break;
-        case ArchiveKind::Dictionary: walkDecoder(decoder.decodeDictionary(key)); break;
-        case ArchiveKind::Object: (void)decoder.decodeObject<Walked>(key); break;
-        case ArchiveKind::None: std::abort(); // a listed key must hold something
-        }
-    }
-    (void)decoder.decodeInt32(u"absent");
-    (void)decoder.kindForKey(u"");
-}
-
-void walkArray(const ArchiveArray &array)
-{
-    for (qsizetype i = -1; i <= array.size(); ++i) {
-        (void)array.valueAt(i);
-        switch (array.kindAt(i)) {
-        case ArchiveKind::Bool: (void)array.boolAt(i); break;
-        case ArchiveKind::Int: (void)array.int32At(i); break;
-        case ArchiveKind::Float:
-        case ArchiveKind::Double:
-            (void)array.floatAt(i);
-            (void)array.doubleAt(i);
-            break;
-        case ArchiveKind::String: (void)array.stringAt(i); break;
-        case ArchiveKind::Data: (void)array.dataAt(i); break;
-        case ArchiveKind::AttributedText: (void)array.attributedTextAt(i); break;
-        case ArchiveKind::Array: walkArray(array.arrayAt(i)); break;
-        case ArchiveKind::Dictionary: walkDecoder(array.dictionaryAt(i)); break;
-        case ArchiveKind::Object: (void)array.objectAt<Walked>(i); break;
-        default: (void)array.stringAt(i); break;
-        }
-    }
-}
 
 // Archives value under key; empty when the encoder refuses it (objects,
 // integers beyond 32 bits).
@@ -140,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkRearchiveIsStable(unarchiver);
     }
     KeyedUnarchiver unarchiver(bytes);
-    walkDecoder(unarchiver.root());
+    ArchiveWalker::walk(unarchiver.root());
     return 0;
 }

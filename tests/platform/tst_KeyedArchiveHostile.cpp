@@ -1,3 +1,4 @@
+#include "support/ArchiveWalker.h"
 #include "support/TestSupport.h"
 
 #include "platform/ArchiveArray.h"
@@ -90,96 +91,7 @@ struct Person
     Address home;
 };
 
-void walkDecoder(const ArchiveDecoder &decoder);
-void walkArray(const ArchiveArray &array);
-
-// Off while walking a valid archive, which must then read without failing.
-bool probeWrongKinds = true;
-
-// decodeValue refuses objects, also inside arrays and dictionaries.
-bool isContainer(ArchiveKind kind)
-{
-    return kind == ArchiveKind::Object || kind == ArchiveKind::Array || kind == ArchiveKind::Dictionary;
-}
-
-// Reads every value through every accessor that fits its kind, and a few
-// that do not; a hostile archive must only ever fail, never crash.
-struct Walked
-{
-    static QString archiveClassName() { return QStringLiteral("Item"); }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        walkDecoder(coder);
-        return true;
-    }
-};
-
-void walkDecoder(const ArchiveDecoder &decoder)
-{
-    (void)decoder.className();
-    const QStringList keys = decoder.allKeys();
-    for (const QString &key : keys) {
-        (void)decoder.containsValueForKey(key);
-        const ArchiveKind kind = decoder.kindForKey(key);
-        if (probeWrongKinds || !isContainer(kind))
-            (void)decoder.decodeValue(key);
-        switch (kind) {
-        case ArchiveKind::Bool: (void)decoder.decodeBool(key); break;
-        case ArchiveKind::Int: (void)decoder.decodeInt32(key); break;
-        case ArchiveKind::Float:
-        case ArchiveKind::Double:
-            (void)decoder.decodeFloat(key);
-            (void)decoder.decodeDouble(key);
-            break;
-        case ArchiveKind::String: (void)decoder.decodeString(key); break;
-        case ArchiveKind::Data: (void)decoder.decodeData(key); break;
-        case ArchiveKind::AttributedText: (void)decoder.decodeAttributedText(key).runs(); break;
-        case ArchiveKind::Rect: (void)decoder.decodeRect(key); break;
-        case ArchiveKind::Point: (void)decoder.decodePoint(key); break;
-        case ArchiveKind::Size: (void)decoder.decodeSize(key); break;
-        case ArchiveKind::Array:
-            if (probeWrongKinds)
-                (void)decoder.decodeStringArray(key);
-            walkArray(decoder.decodeArray(key));
-            break;
-        case ArchiveKind::Dictionary: walkDecoder(decoder.decodeDictionary(key)); break;
-        case ArchiveKind::Object: (void)decoder.decodeObject<Walked>(key); break;
-        case ArchiveKind::None: break;
-        }
-    }
-    if (probeWrongKinds) {
-        (void)decoder.decodeInt32(u"string");
-        (void)decoder.decodeAttributedText(u"int");
-    }
-}
-
-void walkArray(const ArchiveArray &array)
-{
-    for (qsizetype i = -1; i <= array.size(); ++i) {
-        const ArchiveKind kind = array.kindAt(i);
-        if (probeWrongKinds || !isContainer(kind))
-            (void)array.valueAt(i);
-        switch (kind) {
-        case ArchiveKind::Bool: (void)array.boolAt(i); break;
-        case ArchiveKind::Int: (void)array.int32At(i); break;
-        case ArchiveKind::Float:
-        case ArchiveKind::Double:
-            (void)array.floatAt(i);
-            (void)array.doubleAt(i);
-            break;
-        case ArchiveKind::String: (void)array.stringAt(i); break;
-        case ArchiveKind::Data: (void)array.dataAt(i); break;
-        case ArchiveKind::AttributedText: (void)array.attributedTextAt(i); break;
-        case ArchiveKind::Array: walkArray(array.arrayAt(i)); break;
-        case ArchiveKind::Dictionary: walkDecoder(array.dictionaryAt(i)); break;
-        case ArchiveKind::Object: (void)array.objectAt<Walked>(i); break;
-        default:
-            if (probeWrongKinds)
-                (void)array.stringAt(i);
-            break;
-        }
-    }
-}
+using Walked = ArchiveWalker::Item;
 
 QByteArray validItemArchive()
 {
@@ -468,10 +380,10 @@ private Q_SLOTS:
     {
         const QByteArray seed = validItemArchive();
         {
-            probeWrongKinds = false;
+            ArchiveWalker::probeWrongKinds = false;
             KeyedUnarchiver unarchiver(seed);
             const bool walked = unarchiver.decodeTopLevelObject<Walked>(u"Item") != nullptr;
-            probeWrongKinds = true;
+            ArchiveWalker::probeWrongKinds = true;
             QVERIFY2(walked, qPrintable(unarchiver.errorString()));
         }
         static const char interesting[] = {'\x00', '\x01', '\x17', '\x18', '\x1b', '\x1f', '\x7f', '\x80',
@@ -502,7 +414,7 @@ private Q_SLOTS:
             QCborParserError error;
             QCborValue::fromCbor(bytes, &error);
             QVERIFY2(error.error == QCborError::NoError, bytes.toHex().constData());
-            walkDecoder(unarchiver.root());
+            ArchiveWalker::walk(unarchiver.root());
             (void)unarchiver.decodeTopLevelObject<Walked>(u"Item");
         }
         // Some mutations only change values; they must still read.
