@@ -1,3 +1,4 @@
+#include "support/StoredKeys.h"
 #include "support/TestSupport.h"
 
 #include "document/CreatorInformation.h"
@@ -32,18 +33,6 @@ struct PartialRecord
     }
 };
 
-// Reads back which keys, of which kinds, a record wrote.
-struct StoredKinds
-{
-    static QString archiveClassName() { return CreatorInformation::archiveClassName(); }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        for (const QString &key : coder.allKeys())
-            kinds.append({key, coder.kindForKey(key)});
-        return true;
-    }
-    QList<std::pair<QString, ArchiveKind>> kinds;
-};
 
 CreatorInformation freshRecord()
 {
@@ -148,7 +137,7 @@ private Q_SLOTS:
         record.workLogWithState(2);
 
         const QByteArray bytes = KeyedArchiver::archivedData(record, u"root");
-        const auto stored = KeyedUnarchiver::unarchivedObject<StoredKinds>(bytes, u"root");
+        const auto stored = KeyedUnarchiver::unarchivedObject<StoredKeys<CreatorInformation>>(bytes, u"root");
         QVERIFY(stored);
         using K = ArchiveKind;
         const QList<std::pair<QString, ArchiveKind>> expected = {

@@ -1,3 +1,4 @@
+#include "support/StoredKeys.h"
 #include "support/TestSupport.h"
 
 #include "list/ItemsEditingSource.h"
@@ -41,21 +42,6 @@ ItemsEditingTableSource itemWithColumns()
     return table;
 }
 
-// Records the keys written and their kinds.
-template<class T>
-struct Stored
-{
-    static QString archiveClassName() { return T::archiveClassName(); }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        for (const QString &key : coder.allKeys())
-            kinds.append({key, coder.kindForKey(key)});
-        fields = coder;
-        return true;
-    }
-    QList<std::pair<QString, ArchiveKind>> kinds;
-    ArchiveDecoder fields;
-};
 
 // An editing state as an older or damaged file might hold it.
 struct HandWritten
@@ -237,12 +223,12 @@ private Q_SLOTS:
         QVERIFY2(!bytes.isEmpty(), qPrintable(error));
 
         using K = ArchiveKind;
-        const auto stored = KeyedUnarchiver::unarchivedObject<Stored<ItemsEditingSource>>(bytes, u"root");
+        const auto stored = KeyedUnarchiver::unarchivedObject<StoredKeys<ItemsEditingSource>>(bytes, u"root");
         QVERIFY(stored);
         QCOMPARE(stored->kinds, (QList<std::pair<QString, K>>{{u"proposedPosition"_s, K::Float},
                                                               {u"selectIDString"_s, K::String},
                                                               {u"itemsEditingTextSource"_s, K::Object}}));
-        const auto text = stored->fields.decodeObject<Stored<ItemsEditingTextSource>>(u"itemsEditingTextSource");
+        const auto text = stored->fields.decodeObject<StoredKeys<ItemsEditingTextSource>>(u"itemsEditingTextSource");
         QVERIFY(text);
         QCOMPARE(text->kinds, (QList<std::pair<QString, K>>{{u"editTextFont"_s, K::Object},
                                                             {u"editTextAttributes"_s, K::Dictionary}}));

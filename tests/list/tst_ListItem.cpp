@@ -1,3 +1,4 @@
+#include "support/StoredKeys.h"
 #include "document/CreatorInformation.h"
 #include "list/ListItem.h"
 #include "platform/KeyedArchiver.h"
@@ -44,20 +45,6 @@ ListItem sampleList(const QStringList &rowIDs)
     return item;
 }
 
-// Reads the keys of an archived ListItem and their kinds without interpreting them.
-struct Fields
-{
-    static QString archiveClassName() { return u"ListItem"_s; }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        for (const QString &key : coder.allKeys())
-            kinds.append({key, coder.kindForKey(key)});
-        fields = coder;
-        return true;
-    }
-    QList<std::pair<QString, ArchiveKind>> kinds;
-    ArchiveDecoder fields;
-};
 
 // Writes a ListItem archive with hand-made fields, as a hostile file might.
 struct ForgedList
@@ -102,7 +89,7 @@ private Q_SLOTS:
         QVERIFY(!bytes.isEmpty());
         {
             KeyedUnarchiver unarchiver(bytes);
-            const auto raw = unarchiver.root().decodeObject<Fields>(u"ListItem");
+            const auto raw = unarchiver.root().decodeObject<StoredKeys<ListItem>>(u"ListItem");
             QVERIFY(raw);
             using K = ArchiveKind;
             const QList<std::pair<QString, ArchiveKind>> expected = {

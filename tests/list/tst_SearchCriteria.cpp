@@ -1,3 +1,4 @@
+#include "support/StoredKeys.h"
 #include "support/TestSupport.h"
 
 #include "list/ItemsSearch.h"
@@ -42,21 +43,6 @@ bool onlyBlank(const SearchEditingSource &source)
     return source.itemsSearchArray().size() == 1 && isBlank(source.itemsSearchArray().first());
 }
 
-// Records the keys written and their kinds.
-template<class T>
-struct Stored
-{
-    static QString archiveClassName() { return T::archiveClassName(); }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        for (const QString &key : coder.allKeys())
-            kinds.append({key, coder.kindForKey(key)});
-        fields = coder;
-        return true;
-    }
-    QList<std::pair<QString, ArchiveKind>> kinds;
-    ArchiveDecoder fields;
-};
 
 // A search object as a damaged file might hold it: no criteria, or a string among them.
 struct HandWrittenSearch
@@ -151,13 +137,13 @@ private Q_SLOTS:
         const QByteArray bytes = KeyedArchiver::archivedData(source, u"root");
 
         using K = ArchiveKind;
-        const auto stored = KeyedUnarchiver::unarchivedObject<Stored<SearchEditingSource>>(bytes, u"root");
+        const auto stored = KeyedUnarchiver::unarchivedObject<StoredKeys<SearchEditingSource>>(bytes, u"root");
         QVERIFY(stored);
         QCOMPARE(stored->kinds, (QList<std::pair<QString, K>>{{u"searchObjectTitle"_s, K::String},
                                                               {u"itemsSearchArray"_s, K::Array}}));
         const ArchiveArray array = stored->fields.decodeArray(u"itemsSearchArray");
         QVERIFY(array.size() == 2 && array.kindAt(0) == K::Object);
-        const auto first = array.objectAt<Stored<ItemsSearch>>(0);
+        const auto first = array.objectAt<StoredKeys<ItemsSearch>>(0);
         QVERIFY(first);
         QCOMPARE(first->fields.className(), u"ItemsSearch"_s);
         QCOMPARE(first->kinds, (QList<std::pair<QString, K>>{{u"itemsSearchNo"_s, K::Int}, {u"beginningSwitch"_s, K::Bool},
