@@ -219,6 +219,14 @@
 <context>
     <name>AlertSheetModal</name>
     <message>
+        <source>00101Uptake</source>
+        <translation>Another document is still opening.</translation>
+    </message>
+    <message>
+        <source>00101Canceled</source>
+        <translation>Wait until it has opened, then open this one again.</translation>
+    </message>
+    <message>
         <source>00100Uptake</source>
         <translation>Welcome to Rowsmith</translation>
     </message>

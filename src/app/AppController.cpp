@@ -1,12 +1,18 @@
 #include "AppController.h"
 
 #include "AppPlatform.h"
+#include "DocumentHandle.h"
 #include "MyDocumentController.h"
 #include "TaskWorkers.h"
 
 #include "document/RootCachesFolder.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/ErrorLog.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/ModelText.h"
+#include "prefs/PasswordController.h"
+#include "storage/DirectoryWrapper.h"
+#include "tasks/IndicatorSource.h"
 #include "platform/LogCategories.h"
 #include "prefs/AdvancedObject.h"
 #include "prefs/DomainObject.h"
@@ -16,9 +22,16 @@
 #include "tasks/IndicatorController.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
+#include <QTimer>
 
 static const QString kClassWords = QStringLiteral("App Controller");
+static const QString kProtectionFileName = QStringLiteral("conditionOfTheFile.pagestyle");
+static const QString kProtectionKey = QStringLiteral("protectFileByPassword");
+static constexpr qint64 kProtectionFileLimit = 1 << 20;
+static constexpr int kLoadFailedStep = 10105;
 
 AppController::AppController(AppPlatform *platform, NotificationCenter *center, QObject *parent)
     : QObject(parent)
@@ -101,6 +114,8 @@ void AppController::awakeFromNib()
                                   [this](const Notification &n) { answerPasswordWithOpenFileNotification(n); });
             m_center->addObserver(QStringLiteral("notifLoadingWrapperDirectory"), this,
                                   [this](const Notification &n) { loadingOfTheNotification(n); });
+            m_center->addObserver(QStringLiteral("notifIndicatorStepOfLoading"), this,
+                                  [this](const Notification &n) { loadingStepOfTheNotification(n); });
             m_observing = true;
         }
 
@@ -261,12 +276,192 @@ void AppController::cachesFolderInitialization()
     });
 }
 
-void AppController::answerPasswordWithOpenFileNotification(const Notification &)
+// --- Opening a stored package ------------------------------------------------
+
+void AppController::openDocument()
 {
-    // Continues the open flow after an accepted password; arrives with the open flow.
+    ErrorLog::guardedVoid(lcApp(), kClassWords, u"openDocument", [&] {
+        QString path;
+        if (m_platform && m_platform->runOpenPanel({QStringLiteral("pgcd"), QStringLiteral("PGCD")}, &path))
+            openDocumentWithFilePath(path, true);
+    });
 }
 
-void AppController::loadingOfTheNotification(const Notification &)
+bool AppController::applicationOpenFile(const QString &path)
 {
-    // Opens the loaded package as a document; arrives with the open flow.
+    return ErrorLog::guarded(lcApp(), kClassWords, u"application:openFile:", false, [&] {
+        openDocumentWithFilePath(path, true);
+        return true;
+    });
+}
+
+bool AppController::openDocumentWithFilePath(const QString &path, bool display)
+{
+    Q_UNUSED(display);
+    return ErrorLog::guarded(lcApp(), kClassWords, u"openDocumentWithFilePath", false, [&] {
+        if (path.isEmpty())
+            return false;
+        // The flow keeps one request's state; a second one would take over
+        // the first one's working folder and path before its load ends.
+        if (!m_loadingPath.isEmpty()) {
+            AlertSheetModal::openAlert(101, ModelText::lastPathComponent(m_loadingPath));
+            return false;
+        }
+        const QString absolute = QFileInfo(Paths::expandTilde(path)).absoluteFilePath();
+        // An open copy of the package is closed (or kept, if the user says
+        // so) before its working folder is refilled.
+        if (m_platform) {
+            for (DocumentHandle *document : m_platform->openDocuments()) {
+                if (!document || document->filePath().isEmpty()
+                    || QDir::cleanPath(document->filePath()) != QDir::cleanPath(absolute))
+                    continue;
+                if (!m_documentController->inspectionOpenUserDocumentFileName(absolute))
+                    return false;
+            }
+        }
+        registerUserDocumentFilePath(absolute);
+        // Each request starts unprotected; an earlier package's record must
+        // not decide about this one.
+        m_updateSituationDic = {{QStringLiteral("protectFileByPasswordWithState"), false},
+                                {QStringLiteral("passwordTitle"), QString()},
+                                {QStringLiteral("password"), QString()}};
+        if (!registerDocumentWrapperAtPath(absolute) || !m_documentWrapper->isDirectory()
+            || !m_documentWrapper->isReadable()) {
+            ErrorLog::err(lcApp(), kClassWords, u"openDocumentWithFilePath", u"not a readable package");
+            return false;
+        }
+        if (loadFileConfirmAtPath(absolute))
+            return openPanelForUpdateSituationDic(m_updateSituationDic);
+        indicatorTimerAction();
+        return true;
+    });
+}
+
+bool AppController::registerDocumentWrapperAtPath(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    m_documentWrapper = DirectoryWrapper::wrapperAtPath(path);
+    return true;
+}
+
+bool AppController::loadFileConfirmAtPath(const QString &path)
+{
+    return ErrorLog::guarded(lcApp(), kClassWords, u"loadFileConfirmAtPath", false, [&] {
+        if (!m_documentWrapper || m_documentWrapper->path() != path)
+            registerDocumentWrapperAtPath(path);
+        if (!m_documentWrapper->hasMember(kProtectionFileName))
+            return false;
+        QFile file(QDir(path).filePath(kProtectionFileName));
+        // The record is a few hundred bytes; anything far larger is not one.
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kProtectionFileLimit)
+            return false;
+        const QByteArray bytes = file.read(kProtectionFileLimit);
+        KeyedUnarchiver unarchiver(bytes);
+        if (!unarchiver.isValid())
+            return false;
+        const QVariantMap record = unarchiver.root().decodeVariantMap(kProtectionKey);
+        if (!unarchiver.isValid() || record.isEmpty())
+            return false;
+        registerUpdateSituationDic(record);
+        return record.value(QStringLiteral("protectFileByPasswordWithState")).toBool();
+    });
+}
+
+bool AppController::openPanelForUpdateSituationDic(const QVariantMap &record)
+{
+    return ErrorLog::guarded(lcApp(), kClassWords, u"openPanelForUpdateSituationDic", false, [&] {
+        if (record.isEmpty())
+            return false;
+        PasswordController &panel = PasswordController::sharedController();
+        if (!panel.requestPrivatePasswordWithTitle(record.value(QStringLiteral("passwordTitle")).toString(),
+                                                   record.value(QStringLiteral("password")).toString(),
+                                                   m_userDocumentFilePath))
+            return false;
+        panel.passwordSource().registerProtectedState(101);
+        panel.openPanel(nullptr);
+        return true;
+    });
+}
+
+void AppController::indicatorTimerAction()
+{
+    QTimer::singleShot(m_openDelayMs, this, [this] { openFileWorkIndicatorPanel(); });
+}
+
+bool AppController::openFileWorkIndicatorPanel()
+{
+    return ErrorLog::guarded(lcApp(), kClassWords, u"openFileWorkIndicatorPanel", false, [&] {
+        if (!m_documentWrapper || !m_loadingPath.isEmpty())
+            return false;
+        const QString folder = fileCachesFolderPath();
+        if (folder.isEmpty())
+            return false;
+        // Files a previous opening left must not travel into the next save.
+        QDir working(folder);
+        for (const QString &name : working.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            working.remove(name);
+        // The number travels with the request, so that the end of this load
+        // can be told from any other.
+        const QVariantMap task{
+            {QStringLiteral("folderPath"), folder},
+            {QStringLiteral("targeted"), 101},
+            {QStringLiteral("wrapper"), QVariant::fromValue(m_documentWrapper)},
+            {QStringLiteral("cachesFolderID"), m_loadingNumber},
+        };
+        IndicatorController &indicator = IndicatorController::sharedController();
+        m_loadingPath = m_userDocumentFilePath;
+        // The answer tells whether the load is worth the panel; it runs either way.
+        if (indicator.selfIndicator(task))
+            indicator.openPanel(nullptr);
+        return true;
+    });
+}
+
+QString AppController::fileCachesFolderPath()
+{
+    return ErrorLog::guarded(lcApp(), kClassWords, u"fileCachesFolderPath", QString(), [&] {
+        const int number = m_documentController->acquireNumberForDocumentPath(m_userDocumentFilePath);
+        RootCachesFolder *tree = rootCachesFolder();
+        tree->registerCachesFolderID(number);
+        if (!tree->makingFileCachesFolderTitle(QStringLiteral("cachesID"), number))
+            return QString();
+        m_loadingNumber = number;
+        return tree->fileCachesFolderPath();
+    });
+}
+
+void AppController::indicatorAtStep(int step, double count, const QString &message)
+{
+    IndicatorSource &source = IndicatorController::sharedController().indicatorSource();
+    source.registerIndicatorStep(step);
+    source.registerIndicatorCount(count);
+    source.registerIndicatorMessage(message);
+    IndicatorController::sharedController().reloadObject();
+}
+
+void AppController::answerPasswordWithOpenFileNotification(const Notification &notification)
+{
+    ErrorLog::guardedVoid(lcApp(), kClassWords, u"answerPasswordWithOpenFileNotification", [&] {
+        if (notification.object.isValid() && !notification.object.isNull())
+            indicatorTimerAction();
+    });
+}
+
+void AppController::loadingOfTheNotification(const Notification &notification)
+{
+    ErrorLog::guardedVoid(lcApp(), kClassWords, u"loadingOfTheNotification", [&] {
+        if (m_loadingPath.isEmpty() || notification.object.toInt() != m_loadingNumber)
+            return;
+        const QString path = m_loadingPath;
+        m_loadingPath.clear();
+        m_documentController->openDocumentWithContentsOfFile(path, true);
+    });
+}
+
+void AppController::loadingStepOfTheNotification(const Notification &notification)
+{
+    // A failed load posts no end notification; its failure step frees the flow.
+    if (notification.object.toMap().value(QStringLiteral("step")).toInt() == kLoadFailedStep)
+        m_loadingPath.clear();
 }

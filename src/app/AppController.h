@@ -9,6 +9,7 @@
 #include <memory>
 
 class AppPlatform;
+class DirectoryWrapper;
 class QLockFile;
 class DomainObject;
 class MyDocumentController;
@@ -44,6 +45,26 @@ public:
     // Refuses an empty dictionary and keeps the old one.
     bool registerUpdateSituationDic(const QVariantMap &dictionary);
     QVariantMap updateSituationDic() const { return m_updateSituationDic; }
+
+    // The open flow: protection check, password, load on a worker behind the
+    // progress panel, then the document on the main thread. Only one package
+    // loads at a time; a second request meanwhile is refused (alert 101).
+    void openDocument();
+    bool applicationOpenFile(const QString &path);
+    bool openDocumentWithFilePath(const QString &path, bool display);
+    void openPasswordPanel() {}
+    bool registerDocumentWrapperAtPath(const QString &path);
+    std::shared_ptr<const DirectoryWrapper> documentWrapper() const { return m_documentWrapper; }
+    bool loadFileConfirmAtPath(const QString &path);
+    bool openPanelForUpdateSituationDic(const QVariantMap &record);
+    void indicatorTimerAction();
+    bool openFileWorkIndicatorPanel();
+    QString fileCachesFolderPath();
+    void indicatorAtStep(int step, double count, const QString &message);
+    // Set while a package is being loaded; empty otherwise.
+    QString loadingDocumentFilePath() const { return m_loadingPath; }
+    // The one-shot delay before a load starts (1 s in the application).
+    void registerOpenTimerInterval(int msecs) { m_openDelayMs = qMax(0, msecs); }
 
     // Start-up, run once when the main interface is loaded.
     void awakeFromNib();
@@ -82,6 +103,7 @@ private Q_SLOTS:
     // The open flow's handlers; their work arrives with the open flow.
     void answerPasswordWithOpenFileNotification(const Notification &notification);
     void loadingOfTheNotification(const Notification &notification);
+    void loadingStepOfTheNotification(const Notification &notification);
 
 private:
     bool acquireInstanceLock();
@@ -93,6 +115,10 @@ private:
     mutable std::unique_ptr<PreferencesSource> m_preferencesSource;
     QString m_userDocumentFilePath;
     QVariantMap m_updateSituationDic;
+    std::shared_ptr<const DirectoryWrapper> m_documentWrapper;
+    QString m_loadingPath;
+    int m_loadingNumber = 0;
+    int m_openDelayMs = 1000;
     std::unique_ptr<MyDocumentController> m_documentController;
     bool m_observing = false;
     std::unique_ptr<QLockFile> m_instanceLock;

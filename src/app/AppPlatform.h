@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class DocumentHandle;
 
@@ -33,4 +34,11 @@ public:
     virtual DocumentHandle *currentDocument() const = 0;
     virtual void closeDocument(DocumentHandle *document) = 0;
     virtual bool openDocumentWithContentsOfFile(const QString &path, bool display) = 0;
+    // An open panel for the given extensions; false when cancelled.
+    virtual bool runOpenPanel(const QStringList &extensions, QString *path)
+    {
+        Q_UNUSED(extensions);
+        Q_UNUSED(path);
+        return false;
+    }
 };

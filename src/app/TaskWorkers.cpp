@@ -5,6 +5,7 @@
 #include "list/ChangeTitleOfListItems.h"
 #include "list/ListItem.h"
 #include "list/WritingForSearchObject.h"
+#include "storage/StorageWorkers.h"
 #include "tasks/TaskRunner.h"
 
 using namespace Qt::StringLiterals;
@@ -42,4 +43,9 @@ void TaskWorkers::registerConvertWorkers(TaskRunner &runner)
                 return count > kExportPanelRows;
             });
     }
+}
+
+void TaskWorkers::registerStorageWorkers(TaskRunner &runner)
+{
+    StorageWorkers::registerAll(runner);
 }

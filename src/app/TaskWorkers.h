@@ -13,10 +13,12 @@ public:
     // registrations as they are.
     static void registerListWorkers(TaskRunner &runner);
     static void registerConvertWorkers(TaskRunner &runner);
+    static void registerStorageWorkers(TaskRunner &runner);
     static void registerAll(TaskRunner &runner)
     {
         registerListWorkers(runner);
         registerConvertWorkers(runner);
+        registerStorageWorkers(runner);
     }
 
     // Search shows the panel only for lists of more than this many rows.

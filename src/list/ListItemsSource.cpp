@@ -229,6 +229,19 @@ void ListItemsSource::encodeWithCoder(ArchiveEncoder &coder) const
     coder.encodeObject(*itemsEditingSource(), kItemsEditingSource);
 }
 
+void ListItemsSource::copyArchivedState(const ListItemsSource &other)
+{
+    m_itemLogListDictionary = other.m_itemLogListDictionary;
+    m_importListItemsFilePass = other.m_importListItemsFilePass;
+    m_originalOfTheListItemsDic = other.m_originalOfTheListItemsDic;
+    m_listItemIDString = other.m_listItemIDString;
+    m_listItemID = other.m_listItemID;
+    m_titleOfTheObjectDic = other.m_titleOfTheObjectDic;
+    m_listItemTitle = other.m_listItemTitle;
+    *listItem() = *other.listItem();
+    itemsEditingSource()->setTheEnvironmentalAtDecoder(other.itemsEditingSource());
+}
+
 bool ListItemsSource::initWithCoder(const ArchiveDecoder &coder)
 {
     if (coder.kindForKey(kItemLogListDictionary) == ArchiveKind::Dictionary) {

@@ -47,6 +47,9 @@ public:
     // With a directory: takes the current list's ID, entry, title and number.
     // Without one: copies the other's open list and editing state.
     bool setTheEnvironmentalAtDecoder(const ListItemsSource *other);
+    // Copies everything the archive holds, for a snapshot that a worker can
+    // archive while this one goes on changing. Rows are shared, not copied.
+    void copyArchivedState(const ListItemsSource &other);
 
     // "id" followed by a number in canonical decimal form ("id0", "id12").
     // Anything else never names a file.

@@ -35,6 +35,7 @@ constexpr QStringView kOk = u"1011Title";
 // refusal.
 constexpr AlertRow kAlerts[] = {
     {100, u"00100Uptake", kNone, u"00100Canceled", kNone, kNone, kNone, kNone},
+    {101, u"00101Uptake", kNone, u"00101Canceled", kNone, kNone, kNone, kNone},
     {201, u"00201Uptake01", u"00201Uptake02", u"00201Canceled", kNone, kCancel, u"1008Title",
      u"1009Title"},
     {211, u"00211Uptake", kNone, u"00211Canceled01", u"00211Canceled02", kCancel, kOk, kNone},

@@ -3,6 +3,7 @@
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/ModelText.h"
+#include "platform/PasswordVerifier.h"
 
 namespace {
 const QString kProtect = QStringLiteral("protectAdvancedByPasswordWithState");
@@ -63,5 +64,5 @@ bool MasterSecurityObject::registerPrivatePasswordTitleStringForAdvanced(const Q
 
 bool MasterSecurityObject::registerPrivatePasswordStringForAdvanced(const QString &value)
 {
-    return ModelText::registerString(m_privatePasswordStringForAdvanced, value);
+    return ModelText::registerString(m_privatePasswordStringForAdvanced, PasswordVerifier::verifierFor(value));
 }

@@ -7,7 +7,9 @@ class ArchiveEncoder;
 
 // The title and password that guard the advanced settings. Stored protection
 // is on only together with a non-empty title and password, so a stored record
-// never locks the pane with a key nobody can type.
+// never locks the pane with a key nobody can type. The password is held as a
+// verifier (PasswordVerifier); a plain one, as older records stored it, is
+// converted by the setter.
 class MasterSecurityObject
 {
 public:
@@ -28,6 +30,7 @@ public:
     bool confirmPrivatePasswordTitleStringForAdvanced() const { return !m_privatePasswordTitleStringForAdvanced.isEmpty(); }
 
     const QString &privatePasswordStringForAdvanced() const { return m_privatePasswordStringForAdvanced; }
+    // A plain password is stored as a new verifier, a verifier as it is.
     bool registerPrivatePasswordStringForAdvanced(const QString &value);
     bool confirmPrivatePasswordStringForAdvanced() const { return !m_privatePasswordStringForAdvanced.isEmpty(); }
 

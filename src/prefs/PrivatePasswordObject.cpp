@@ -4,7 +4,10 @@
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
+#include "platform/ErrorLog.h"
+#include "platform/LogCategories.h"
 #include "platform/ModelText.h"
+#include "platform/PasswordVerifier.h"
 
 namespace {
 const QString kList = QStringLiteral("privatePasswordListDictionary");
@@ -17,6 +20,7 @@ const QString kSaveItNewly = QStringLiteral("saveItNewlyConfirmWithState");
 const QString kEntryPassword = QStringLiteral("password");
 const QString kEntryProtectFile = QStringLiteral("protectFile");
 const QString kEntrySaveItNewly = QStringLiteral("saveItNewly");
+const QString kClassWords = QStringLiteral("PrivatePasswordObject");
 
 QString entryPassword(const QVariant &entry)
 {
@@ -42,6 +46,24 @@ QVariantMap wellFormedList(const QVariantMap &stored)
         });
     }
     return list;
+}
+
+// The same list with every entry's password as a verifier; entries that
+// already hold one are kept as they are.
+QVariantMap verifiedList(const QVariantMap &list)
+{
+    QVariantMap verified = list;
+    for (auto it = verified.begin(); it != verified.end(); ++it) {
+        if (it.value().typeId() != QMetaType::QVariantMap)
+            continue;
+        QVariantMap entry = it.value().toMap();
+        const auto password = entry.constFind(kEntryPassword);
+        if (password == entry.cend() || PasswordVerifier::isVerifier(password.value().toString()))
+            continue;
+        entry.insert(kEntryPassword, PasswordVerifier::verifierFor(password.value().toString()));
+        it.value() = entry;
+    }
+    return verified;
 }
 
 // Parts live in mutable owners so that const readers can create them too.
@@ -85,13 +107,20 @@ void PrivatePasswordObject::encodeWithCoder(ArchiveEncoder &coder) const
 
 bool PrivatePasswordObject::initWithCoder(const ArchiveDecoder &coder)
 {
-    if (!coder.containsValueForKey(kList)
-        || !registerPrivatePasswordListDictionary(wellFormedList(coder.decodeValue(kList).toMap())))
+    const QVariantMap stored =
+        coder.containsValueForKey(kList) ? wellFormedList(coder.decodeValue(kList).toMap()) : QVariantMap();
+    if (!registerPrivatePasswordListDictionary(stored))
         return !coder.failed();
     if (coder.decodeBool(kState)) {
         registerPrivatePasswordWithState(true);
         registerPrivatePasswordTitleString(coder.decodeString(kTitle));
-        registerPrivatePasswordString(coder.decodeString(kPassword));
+        QString password = coder.decodeString(kPassword);
+        // An older record keeps the current entry's plain password twice;
+        // both become the entry's one verifier rather than two hashes.
+        if (!password.isEmpty() && !PasswordVerifier::isVerifier(password)
+            && entryPassword(stored.value(m_privatePasswordTitleString)) == password)
+            password = entryPassword(m_privatePasswordListDictionary.value(m_privatePasswordTitleString));
+        registerPrivatePasswordString(password);
         registerProtectFileByPasswordWithState(coder.decodeBool(kProtectFile));
         registerSaveItNewlyConfirmWithState(coder.decodeBool(kSaveItNewly));
     } else {
@@ -131,7 +160,7 @@ bool PrivatePasswordObject::registerPrivatePasswordListDictionary(const QVariant
         m_privatePasswordListDictionary.clear();
         return false;
     }
-    m_privatePasswordListDictionary = list;
+    m_privatePasswordListDictionary = verifiedList(list);
     return true;
 }
 
@@ -142,7 +171,7 @@ bool PrivatePasswordObject::registerPrivatePasswordTitleString(const QString &va
 
 bool PrivatePasswordObject::registerPrivatePasswordString(const QString &value)
 {
-    return ModelText::registerString(m_privatePasswordString, value);
+    return ModelText::registerString(m_privatePasswordString, PasswordVerifier::verifierFor(value));
 }
 
 MasterSecurityObject *PrivatePasswordObject::masterSecurityObject()
@@ -181,50 +210,64 @@ bool PrivatePasswordObject::workPrivatePasswordTitleAtString(const QString &titl
 
 bool PrivatePasswordObject::addPrivatePasswordListAtTitle(const QString &title, const QString &password)
 {
-    if (title.isEmpty() || password.isEmpty())
-        return false;
-    const auto found = m_privatePasswordListDictionary.constFind(title);
-    if (found != m_privatePasswordListDictionary.cend()) {
-        if (entryPassword(found.value()) != password) {
-            AlertSheetModal::openAlert(10421, QStringLiteral(""));
+    return ErrorLog::guarded(lcPrefs(), kClassWords, u"addPrivatePasswordListAtTitle", false, [&] {
+        if (title.isEmpty() || password.isEmpty())
             return false;
+        const auto found = m_privatePasswordListDictionary.constFind(title);
+        if (found != m_privatePasswordListDictionary.cend()) {
+            if (!PasswordVerifier::verify(entryPassword(found.value()), password)) {
+                AlertSheetModal::openAlert(10421, QStringLiteral(""));
+                return false;
+            }
+            return AlertSheetModal::openAlert(10422, title);
         }
-        return AlertSheetModal::openAlert(10422, title);
-    }
-    // The given password, not whatever is current: an entry must never be
-    // stored with a password other than the one the caller vouched for.
-    QVariantMap entry = makingPrivatePasswordObject();
-    entry.insert(kEntryPassword, password);
-    m_privatePasswordListDictionary.insert(title, entry);
-    return true;
+        // The given password, not whatever is current: an entry must never be
+        // stored with a password other than the one the caller vouched for.
+        const QString verifier = PasswordVerifier::makeVerifier(password);
+        if (verifier.isEmpty())
+            return false;
+        QVariantMap entry = makingPrivatePasswordObject();
+        entry.insert(kEntryPassword, verifier);
+        m_privatePasswordListDictionary.insert(title, entry);
+        if (title == m_privatePasswordTitleString)
+            registerPrivatePasswordString(verifier);
+        return true;
+    });
 }
 
 bool PrivatePasswordObject::changePrivatePasswordAtTitle(const QString &title, const QString &password)
 {
-    if (title.isEmpty() || password.isEmpty() || !m_privatePasswordListDictionary.contains(title))
-        return false;
-    registerPrivatePasswordString(password);
-    m_privatePasswordListDictionary.insert(title, makingPrivatePasswordObject());
-    return true;
+    return ErrorLog::guarded(lcPrefs(), kClassWords, u"changePrivatePasswordAtTitle", false, [&] {
+        if (title.isEmpty() || password.isEmpty() || !m_privatePasswordListDictionary.contains(title))
+            return false;
+        const QString verifier = PasswordVerifier::makeVerifier(password);
+        if (verifier.isEmpty())
+            return false;
+        registerPrivatePasswordString(verifier);
+        m_privatePasswordListDictionary.insert(title, makingPrivatePasswordObject());
+        return true;
+    });
 }
 
 bool PrivatePasswordObject::removePrivatePasswordListAtTitle(const QString &title, const QString &password)
 {
-    if (title.isEmpty() || password.isEmpty() || !confirmPrivatePasswordListDictionary())
-        return false;
-    const auto found = m_privatePasswordListDictionary.constFind(title);
-    if (found == m_privatePasswordListDictionary.cend()) {
-        AlertSheetModal::openAlert(10425, title);
-        return false;
-    }
-    if (entryPassword(found.value()) != password) {
-        AlertSheetModal::openAlert(10424, QStringLiteral(""));
-        return false;
-    }
-    if (!AlertSheetModal::openAlert(10423, title))
-        return false;
-    m_privatePasswordListDictionary.remove(title);
-    return true;
+    return ErrorLog::guarded(lcPrefs(), kClassWords, u"removePrivatePasswordListAtTitle", false, [&] {
+        if (title.isEmpty() || password.isEmpty() || !confirmPrivatePasswordListDictionary())
+            return false;
+        const auto found = m_privatePasswordListDictionary.constFind(title);
+        if (found == m_privatePasswordListDictionary.cend()) {
+            AlertSheetModal::openAlert(10425, title);
+            return false;
+        }
+        if (!PasswordVerifier::verify(entryPassword(found.value()), password)) {
+            AlertSheetModal::openAlert(10424, QStringLiteral(""));
+            return false;
+        }
+        if (!AlertSheetModal::openAlert(10423, title))
+            return false;
+        m_privatePasswordListDictionary.remove(title);
+        return true;
+    });
 }
 
 bool PrivatePasswordObject::inspectionPrivatePasswordTitleString(const QString &title) const

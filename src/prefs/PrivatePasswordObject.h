@@ -12,6 +12,9 @@ class MasterSecurityObject;
 // The user's private passwords by title, the current choice and its two
 // protection flags. An entry is a map {"password": string, "protectFile":
 // bool, "saveItNewly": bool}. An empty list is archived as nothing at all.
+// Passwords are only ever held as verifiers (PasswordVerifier): the setters
+// turn a plain password into one, so an older record that stored plain
+// passwords is converted as it is decoded and the next save writes none.
 class PrivatePasswordObject
 {
 public:
@@ -28,6 +31,7 @@ public:
     bool setTheEnvironmentalAtDecoder(const PrivatePasswordObject *other);
 
     const QVariantMap &privatePasswordListDictionary() const { return m_privatePasswordListDictionary; }
+    // Entries' plain passwords are stored as verifiers.
     bool registerPrivatePasswordListDictionary(const QVariantMap &list);
     bool confirmPrivatePasswordListDictionary() const { return !m_privatePasswordListDictionary.isEmpty(); }
 
@@ -38,7 +42,10 @@ public:
     bool registerPrivatePasswordTitleString(const QString &value);
     bool confirmPrivatePasswordTitleString() const { return !m_privatePasswordTitleString.isEmpty(); }
 
+    // The current entry's verifier; it goes unchanged into a document's
+    // protection record.
     const QString &privatePasswordString() const { return m_privatePasswordString; }
+    // A plain password is stored as a new verifier, a verifier as it is.
     bool registerPrivatePasswordString(const QString &value);
     bool confirmPrivatePasswordString() const { return !m_privatePasswordString.isEmpty(); }
 
@@ -57,14 +64,17 @@ public:
     // Makes the title current and loads its entry's password and flags. The
     // title is stored even when it has no usable entry (answer NO).
     bool workPrivatePasswordTitleAtString(const QString &title);
-    // Adds an entry under the title with the given password and the current
-    // flags. An existing title is left alone: alert 10421 when its password
-    // differs (NO), alert 10422 when it is the same (the alert's answer).
+    // The three list operations take the password as the user typed it.
+    //
+    // Adds an entry under the title with a verifier of the password and the
+    // current flags; for the current title that verifier becomes current too.
+    // An existing title is left alone: alert 10421 when the password does not
+    // verify against it (NO), alert 10422 when it does (the alert's answer).
     bool addPrivatePasswordListAtTitle(const QString &title, const QString &password);
-    // Makes the password current and rewrites the title's existing entry from
-    // the current fields.
+    // Makes a verifier of the password current and rewrites the title's
+    // existing entry from the current fields.
     bool changePrivatePasswordAtTitle(const QString &title, const QString &password);
-    // Removes the title's entry when the given password matches it and the
+    // Removes the title's entry when the password verifies against it and the
     // user confirms (alert 10423); alerts 10424 / 10425 otherwise (NO).
     bool removePrivatePasswordListAtTitle(const QString &title, const QString &password);
     bool inspectionPrivatePasswordTitleString(const QString &title) const;

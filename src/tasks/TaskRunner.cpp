@@ -73,6 +73,19 @@ void TaskRunner::registerWorker(int code, WorkerFactory factory, PanelRule panel
     m_registrations[code] = Registration{std::move(factory), std::move(panelRule)};
 }
 
+std::unique_ptr<TaskWorker> TaskRunner::makeWorker(int code) const
+{
+    WorkerFactory factory;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_registrations.find(code);
+        if (it == m_registrations.end())
+            return nullptr;
+        factory = it->second.factory;
+    }
+    return factory ? factory() : nullptr;
+}
+
 bool TaskRunner::hasWorker(int code) const
 {
     std::lock_guard lock(m_mutex);

@@ -37,6 +37,9 @@ public:
     // A rule given here replaces the built-in one for the code.
     void registerWorker(int code, WorkerFactory factory, PanelRule panelRule = {});
     bool hasWorker(int code) const;
+    // A fresh worker for the code, for callers that run a task in place on
+    // their own thread (the command-line tool); null for an unknown code.
+    std::unique_ptr<TaskWorker> makeWorker(int code) const;
 
     // Whether the task is worth the progress panel; false for a code
     // without any rule.

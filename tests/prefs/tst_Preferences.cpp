@@ -1,9 +1,11 @@
+#include "support/StoredKeys.h"
 #include "support/TestSupport.h"
 
-#include "platform/AlertPresenter.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/PasswordVerifier.h"
+#include "platform/PolicyAlertPresenter.h"
 #include "prefs/AdvancedObject.h"
 #include "prefs/DomainObject.h"
 #include "prefs/GeneralObject.h"
@@ -22,26 +24,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Decodes whatever was stored under T's class name and keeps only its keys,
-// so tests can see exactly what an encoder wrote.
-template<class T>
-struct StoredKeys
+// The keys an encoder wrote, with their kinds, in order.
+template<class Probe, class T>
+QList<std::pair<QString, ArchiveKind>> storedKinds(const T &object)
 {
-    static QString archiveClassName() { return T::archiveClassName(); }
-    bool initWithCoder(const ArchiveDecoder &coder)
-    {
-        keys = coder.allKeys();
-        return true;
-    }
-    QStringList keys;
-};
+    const QByteArray bytes = KeyedArchiver::archivedData(object, u"root");
+    const auto probe = KeyedUnarchiver::unarchivedObject<StoredKeys<Probe>>(bytes, u"root");
+    return probe ? probe->kinds : QList<std::pair<QString, ArchiveKind>>{{u"<undecodable>"_s, ArchiveKind{}}};
+}
 
 template<class T>
 QStringList storedKeys(const T &object)
 {
-    const QByteArray bytes = KeyedArchiver::archivedData(object, u"root");
-    const auto probe = KeyedUnarchiver::unarchivedObject<StoredKeys<T>>(bytes, u"root");
-    return probe ? probe->keys : QStringList{u"<undecodable>"_s};
+    QStringList keys;
+    for (const auto &[key, kind] : storedKinds<T>(object))
+        keys.append(key);
+    return keys;
 }
 
 template<class T>
@@ -73,16 +71,23 @@ struct GeneralOnlyTree
     GeneralObject general;
 };
 
-struct ScriptedPresenter : AlertPresenter
+QList<int> shownNumbers(const PolicyAlertPresenter &presenter)
 {
-    AlertButton present(const AlertContent &content) override
-    {
-        shown.append(content.number);
-        return agree ? AlertButton::Alternate : AlertButton::Default;
-    }
-    QList<int> shown;
-    bool agree = false;
-};
+    QList<int> numbers;
+    for (const AlertContent &content : presenter.shownAlerts())
+        numbers.append(content.number);
+    return numbers;
+}
+
+// Verifiers made once per run: each costs a tenth of a second.
+const QString &verifierOf(const QString &password)
+{
+    static QMap<QString, QString> made;
+    auto found = made.find(password);
+    if (found == made.end())
+        found = made.insert(password, PasswordVerifier::makeVerifier(password));
+    return found.value();
+}
 
 // Permission bits without Qt's "current user" duplicates.
 QFile::Permissions access(const QString &path)
@@ -100,16 +105,17 @@ void fillTree(PreferencesSource &tree)
     tree.advancedObject()->registerUserFileCachesFolderPathString(u"/data/caches"_s);
     PrivatePasswordObject *record = tree.securityObject()->privatePasswordObject();
     record->registerPrivatePasswordListDictionary(QVariantMap{
-        {u"work"_s, QVariantMap{{u"password"_s, u"s3cret"_s}, {u"protectFile"_s, true}, {u"saveItNewly"_s, false}}}});
+        {u"work"_s, QVariantMap{{u"password"_s, verifierOf(u"s3cret"_s)}, {u"protectFile"_s, true},
+                                {u"saveItNewly"_s, false}}}});
     record->registerPrivatePasswordWithState(true);
     record->registerPrivatePasswordTitleString(u"work"_s);
-    record->registerPrivatePasswordString(u"s3cret"_s);
+    record->registerPrivatePasswordString(verifierOf(u"s3cret"_s));
     record->registerProtectFileByPasswordWithState(true);
     record->registerSaveItNewlyConfirmWithState(true);
     MasterSecurityObject *master = tree.securityObject()->masterSecurityObject();
     master->registerProtectAdvancedByPasswordWithState(true);
     master->registerPrivatePasswordTitleStringForAdvanced(u"admin"_s);
-    master->registerPrivatePasswordStringForAdvanced(u"äöü pass"_s);
+    master->registerPrivatePasswordStringForAdvanced(verifierOf(u"äöü pass"_s));
 }
 
 void verifyDefaults(const PreferencesSource &tree, const QString &nickname = QString())
@@ -156,7 +162,10 @@ private Q_SLOTS:
 
         // Every field survives: the loaded tree encodes to the same bytes.
         QCOMPARE(KeyedArchiver::archivedData(loaded, u"root"), KeyedArchiver::archivedData(tree, u"root"));
-        QCOMPARE(loaded.securityObject()->masterSecurityObject()->privatePasswordStringForAdvanced(), u"äöü pass"_s);
+        QVERIFY(PasswordVerifier::verify(
+            loaded.securityObject()->masterSecurityObject()->privatePasswordStringForAdvanced(), u"äöü pass"_s));
+        QVERIFY(!writer.userDefaultsEncodeData().contains("s3cret"));
+        QVERIFY(!writer.userDefaultsEncodeData().contains(u"äöü pass"_s.toUtf8()));
 
         // A second save replaces the contents and keeps the file private.
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
@@ -273,49 +282,103 @@ private Q_SLOTS:
 
     void passwordListOperations()
     {
-        ScriptedPresenter presenter;
+        PolicyAlertPresenter presenter;
         AlertSheetModal::setPresenter(&presenter);
         PrivatePasswordObject record;
         record.initializationUserObject();
         record.registerProtectFileByPasswordWithState(true);
+        record.registerPrivatePasswordTitleString(u"a"_s);
 
         QVERIFY(!record.addPrivatePasswordListAtTitle(u"a"_s, QString()));
         QVERIFY(record.addPrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
-        QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s).toMap(),
-                 (QVariantMap{{u"password"_s, u"pa"_s}, {u"protectFile"_s, true}, {u"saveItNewly"_s, false}}));
+        QVariantMap entry = record.privatePasswordListDictionary().value(u"a"_s).toMap();
+        const QString verifierA = entry.take(u"password"_s).toString();
+        QCOMPARE(entry, (QVariantMap{{u"protectFile"_s, true}, {u"saveItNewly"_s, false}}));
+        QVERIFY(PasswordVerifier::isVerifier(verifierA) && PasswordVerifier::verify(verifierA, u"pa"_s));
+        // Added under the current title, it is the current password too.
+        QCOMPARE(record.privatePasswordString(), verifierA);
 
-        // An existing title never changes through add.
+        // An existing title never changes through add; 10422 answers as the
+        // user chose.
         QVERIFY(!record.addPrivatePasswordListAtTitle(u"a"_s, u"other"_s));
-        presenter.agree = true;
+        presenter.enqueue(AlertButton::Alternate);
         QVERIFY(record.addPrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
-        QCOMPARE(presenter.shown, (QList<int>{10421, 10422}));
-        QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s).toMap().value(u"password"_s), QVariant(u"pa"_s));
+        QVERIFY(!record.addPrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
+        QCOMPARE(shownNumbers(presenter), (QList<int>{10421, 10422, 10422}));
+        QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s).toMap().value(u"password"_s), QVariant(verifierA));
 
         record.registerProtectFileByPasswordWithState(false);
         QVERIFY(record.workPrivatePasswordTitleAtString(u"a"_s));
-        QCOMPARE(record.privatePasswordString(), u"pa"_s);
+        QCOMPARE(record.privatePasswordString(), verifierA);
         QVERIFY(record.protectFileByPasswordWithState());
         QVERIFY(!record.workPrivatePasswordTitleAtString(u"new"_s));
         QCOMPARE(record.privatePasswordTitleString(), u"new"_s);
 
         QVERIFY(!record.changePrivatePasswordAtTitle(u"new"_s, u"x"_s));
         QVERIFY(!record.changePrivatePasswordAtTitle(u"a"_s, QString()));
-        QCOMPARE(record.privatePasswordString(), u"pa"_s);
+        QCOMPARE(record.privatePasswordString(), verifierA);
         QVERIFY(record.changePrivatePasswordAtTitle(u"a"_s, u"pb"_s));
-        QCOMPARE(record.privatePasswordString(), u"pb"_s);
+        QVERIFY(PasswordVerifier::verify(record.privatePasswordString(), u"pb"_s));
         QCOMPARE(record.privatePasswordListDictionary().value(u"a"_s), QVariant(record.makingPrivatePasswordObject()));
 
-        presenter.shown.clear();
+        presenter.clearShownAlerts();
         QVERIFY(!record.removePrivatePasswordListAtTitle(u"zz"_s, u"pb"_s));
         QVERIFY(!record.removePrivatePasswordListAtTitle(u"a"_s, u"pa"_s));
-        presenter.agree = false;
         QVERIFY(!record.removePrivatePasswordListAtTitle(u"a"_s, u"pb"_s));
         QVERIFY(record.inspectionPrivatePasswordTitleString(u"a"_s));
-        presenter.agree = true;
+        presenter.enqueue(AlertButton::Alternate);
         QVERIFY(record.removePrivatePasswordListAtTitle(u"a"_s, u"pb"_s));
-        QCOMPARE(presenter.shown, (QList<int>{10425, 10424, 10423, 10423}));
+        QCOMPARE(shownNumbers(presenter), (QList<int>{10425, 10424, 10423, 10423}));
         QVERIFY(!record.confirmPrivatePasswordListDictionary());
         QVERIFY(!record.removePrivatePasswordListAtTitle(u"a"_s, u"pb"_s));
+    }
+
+    void plainPasswordsOfOlderRecordsBecomeVerifiers()
+    {
+        struct OldRecord
+        {
+            static QString archiveClassName() { return PrivatePasswordObject::archiveClassName(); }
+            void encodeWithCoder(ArchiveEncoder &coder) const
+            {
+                coder.encodeValue(QVariantMap{
+                    {u"work"_s, QVariantMap{{u"password"_s, u"old-work-pw"_s}, {u"protectFile"_s, true},
+                                            {u"saveItNewly"_s, true}}},
+                    {u"home"_s, QVariantMap{{u"password"_s, u"old-home-pw"_s}, {u"protectFile"_s, false},
+                                            {u"saveItNewly"_s, false}}},
+                }, u"privatePasswordListDictionary");
+                coder.encodeBool(true, u"privatePasswordWithState");
+                coder.encodeString(u"work"_s, u"privatePasswordTitleString");
+                coder.encodeString(u"old-work-pw"_s, u"privatePasswordString");
+                coder.encodeBool(true, u"protectFileByPasswordWithState");
+                coder.encodeBool(false, u"saveItNewlyConfirmWithState");
+            }
+        };
+        const auto record = KeyedUnarchiver::unarchivedObject<PrivatePasswordObject>(
+            KeyedArchiver::archivedData(OldRecord(), u"root"), u"root");
+        QVERIFY(record);
+        const QVariantMap list = record->privatePasswordListDictionary();
+        const QString work = list.value(u"work"_s).toMap().value(u"password"_s).toString();
+        const QString home = list.value(u"home"_s).toMap().value(u"password"_s).toString();
+        QVERIFY(PasswordVerifier::isVerifier(work) && PasswordVerifier::isVerifier(home));
+        QVERIFY(PasswordVerifier::verify(work, u"old-work-pw"_s));
+        QVERIFY(PasswordVerifier::verify(home, u"old-home-pw"_s));
+        // The current password is the current entry's verifier, not a second one.
+        QCOMPARE(record->privatePasswordString(), work);
+
+        // Saved again: the same keys and kinds, and no plain password.
+        QCOMPARE((storedKinds<PrivatePasswordObject>(*record)), (storedKinds<PrivatePasswordObject>(OldRecord())));
+        const QByteArray saved = KeyedArchiver::archivedData(*record, u"root");
+        QVERIFY(!saved.contains("old-work-pw") && !saved.contains("old-home-pw"));
+
+        StoredMaster oldMaster;
+        oldMaster.title = u"admin"_s;
+        oldMaster.password = u"old-admin-pw"_s;
+        const auto master = KeyedUnarchiver::unarchivedObject<MasterSecurityObject>(
+            KeyedArchiver::archivedData(oldMaster, u"root"), u"root");
+        QVERIFY(master && master->protectAdvancedByPasswordWithState());
+        QVERIFY(PasswordVerifier::verify(master->privatePasswordStringForAdvanced(), u"old-admin-pw"_s));
+        QCOMPARE((storedKinds<MasterSecurityObject>(*master)), (storedKinds<MasterSecurityObject>(oldMaster)));
+        QVERIFY(!KeyedArchiver::archivedData(*master, u"root").contains("old-admin-pw"));
     }
 
     void storedListIsSanitised()

@@ -1,0 +1,274 @@
+#include "DocumentCommands.h"
+
+#include "CliExit.h"
+#include "DocumentSession.h"
+#include "ListExport.h"
+#include "ListItemPrinter.h"
+#include "PasswordPrompt.h"
+
+#include "app/MyDocument.h"
+#include "convert/CSVtoLMSConversion.h"
+#include "document/CreatorInformation.h"
+#include "document/DocumentSource.h"
+#include "document/RootCachesFolder.h"
+#include "list/ListItem.h"
+#include "list/ListItemsSource.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Streams
+{
+    QTextStream out{stdout};
+    QTextStream err{stderr};
+};
+
+// Parses; answers -1 to go on, else the exit code to return at once.
+int parse(QCommandLineParser &parser, const QStringList &arguments, Streams &io, const QString &command)
+{
+    if (!parser.parse(arguments))
+        return CliExit::usage(io.err, parser.errorText());
+    if (parser.isSet(u"help"_s))
+        parser.showHelp(CliExit::kSuccess);
+    if (parser.positionalArguments().size() != 1)
+        return CliExit::usage(io.err, u"%1 takes exactly one DOC.pgcd"_s.arg(command));
+    return -1;
+}
+
+QString packagePath(const QString &path)
+{
+    return path.endsWith(u".pgcd"_s, Qt::CaseInsensitive) ? path : path + u".pgcd"_s;
+}
+
+// Makes the stored list with the title current.
+int openList(MyDocument *document, const QString &title, Streams &io)
+{
+    if (!document->documentSource()->listItemsSource()->titlelist().contains(title))
+        return CliExit::failure(io.err, u"the document holds no list titled \"%1\""_s.arg(title));
+    if (!document->openStoredListItem(title) || document->listItem()->columnTitlesArray().isEmpty())
+        return CliExit::failure(io.err, u"the list \"%1\" cannot be read"_s.arg(title));
+    return -1;
+}
+
+ImportReport reportFor(const ListItem &list)
+{
+    ImportReport report;
+    report.sourcePath = list.conversionRelevantFilePath();
+    report.encodingName = CSVtoLMSConversion::encodingName(list.encodingType());
+    report.crLf = list.crState();
+    return report;
+}
+
+QStringList searchTitles(const QVariantMap &entry)
+{
+    return entry.value(u"searchObjectDic"_s).toMap().keys();
+}
+
+} // namespace
+
+int DocumentCommands::runNew(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Makes a document package holding FILE as a stored list."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package to make; it must not exist."_s);
+    const QCommandLineOption import(u"import"_s, u"The CSV or list file to import."_s, u"FILE"_s);
+    const QCommandLineOption title(u"title"_s, u"The list's title (default: FILE's name)."_s, u"T"_s);
+    const QCommandLineOption quoted(u"quoted"_s, u"Read FILE with quoted fields (RFC 4180)."_s);
+    const QCommandLineOption protect(
+        u"protect"_s, u"Lock the package with a password title and password, read like when "
+                      "opening (ROWSMITH_PASSWORD_TITLE / ROWSMITH_PASSWORD, ROWSMITH_PASSWORD_FD, "
+                      "or the terminal). This locks opening; it does not encrypt."_s);
+    parser.addOptions({import, title, quoted, protect});
+    Streams io;
+    if (const int code = parse(parser, arguments, io, u"new"_s); code >= 0)
+        return code;
+    if (!parser.isSet(import))
+        return CliExit::usage(io.err, u"new needs --import FILE"_s);
+    const QString target = QFileInfo(packagePath(parser.positionalArguments().constFirst())).absoluteFilePath();
+    if (QFileInfo::exists(target))
+        return CliExit::failure(io.err, u"%1 exists already"_s.arg(target));
+    const QString source = parser.value(import);
+    if (!QFileInfo(source).isFile())
+        return CliExit::failure(io.err, u"%1: no such file"_s.arg(source));
+
+    DocumentSession session;
+    if (!session.isReady())
+        return CliExit::failure(io.err, session.errorString());
+    if (parser.isSet(protect)) {
+        PasswordPrompt::Credentials credentials;
+        QString error;
+        if (!PasswordPrompt::read(QFileInfo(target).fileName(), &credentials, &error))
+            return CliExit::failure(io.err, error);
+        if (!session.protectWith(credentials.title, credentials.password))
+            return CliExit::failure(io.err, u"the password cannot be set"_s);
+    }
+    MyDocument *document = session.newDocument();
+    if (!document)
+        return CliExit::failure(io.err, u"cannot make a document"_s);
+    const bool imported = document->selfIndicator(QVariantMap{
+        {u"targeted"_s, 240},
+        {u"cachesFolderID"_s, document->cachesFolderID()},
+        {u"startSwitch"_s, 241},
+        {u"filePass"_s, QFileInfo(source).absoluteFilePath()},
+        {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
+        {u"documentFileName"_s, document->documentFileName()},
+        {u"quotedFields"_s, parser.isSet(quoted)},
+    });
+    ListItem *list = document->listItem();
+    if (!imported || list->tableItemObjectArray().isEmpty())
+        return CliExit::failure(io.err, u"%1 gave no rows"_s.arg(source));
+    const QString listTitle = parser.isSet(title) ? parser.value(title) : QFileInfo(source).completeBaseName();
+    if (listTitle.isEmpty() || !document->storeCurrentListItem(listTitle))
+        return CliExit::failure(io.err, u"the list cannot be stored under \"%1\""_s.arg(listTitle));
+    if (!session.save(document, target))
+        return CliExit::failure(io.err, session.errorString());
+    io.out << "made " << target << ": list \"" << listTitle << "\", "
+           << list->tableItemObjectArray().size() << " rows, " << list->columnTitlesArray().size()
+           << " columns\n";
+    return CliExit::kSuccess;
+}
+
+int DocumentCommands::runInfo(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Prints a document's lists, their rows, searches and work logs."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package to read."_s);
+    const QCommandLineOption json(u"json"_s, u"Print JSON, for scripts."_s);
+    parser.addOption(json);
+    Streams io;
+    if (const int code = parse(parser, arguments, io, u"info"_s); code >= 0)
+        return code;
+    DocumentSession session;
+    if (!session.isReady())
+        return CliExit::failure(io.err, session.errorString());
+    MyDocument *document = session.openPackage(packagePath(parser.positionalArguments().constFirst()));
+    if (!document)
+        return CliExit::failure(io.err, session.errorString());
+
+    DocumentSource *root = document->documentSource();
+    const ListItemsSource *lists = root->listItemsSource();
+    const QVariantMap directory = lists->originalOfTheListItemsDic();
+    const QStringList ids = lists->listItemIDStrings();
+    if (parser.isSet(json)) {
+        QJsonArray listArray;
+        for (const QString &id : ids) {
+            const QVariantMap entry = directory.value(id).toMap();
+            const QString title = entry.value(u"listItemTitle"_s).toString();
+            QJsonObject object{
+                {u"id"_s, id},
+                {u"title"_s, title},
+                {u"rows"_s, entry.value(u"itemCount"_s).toLongLong()},
+                {u"searches"_s, QJsonArray::fromStringList(searchTitles(entry))},
+            };
+            if (lists->itemLogListDictionary().contains(title))
+                object.insert(u"workLog"_s, lists->itemLogListDictionary().value(title).logText());
+            listArray.append(object);
+        }
+        const QJsonObject top{
+            {u"document"_s, document->documentFileName()},
+            {u"protected"_s, root->privatePasswordWithState()},
+            {u"currentList"_s, lists->listItemTitle()},
+            {u"lists"_s, listArray},
+            {u"workLog"_s, root->logText()},
+        };
+        io.out << QJsonDocument(top).toJson(QJsonDocument::Indented);
+        return CliExit::kSuccess;
+    }
+    io.out << document->documentFileName() << (root->privatePasswordWithState() ? " (protected)" : "")
+           << '\n';
+    io.out << "lists: " << ids.size() << '\n';
+    for (const QString &id : ids) {
+        const QVariantMap entry = directory.value(id).toMap();
+        io.out << "  \"" << entry.value(u"listItemTitle"_s).toString() << "\" (" << id << "): "
+               << entry.value(u"itemCount"_s).toLongLong() << " rows";
+        const QStringList searches = searchTitles(entry);
+        if (!searches.isEmpty())
+            io.out << "; searches: " << searches.join(u", "_s);
+        io.out << '\n';
+    }
+    if (lists->confirmListItemTitle())
+        io.out << "current list: \"" << lists->listItemTitle() << "\"\n";
+    io.out << "\nwork log:\n" << root->logText();
+    const ItemLogDictionary &logs = lists->itemLogListDictionary();
+    for (auto it = logs.cbegin(); it != logs.cend(); ++it)
+        io.out << "\nwork log of \"" << it.key() << "\":\n" << it.value().logText();
+    return CliExit::kSuccess;
+}
+
+int DocumentCommands::runShow(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Prints one stored list of a document."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package to read."_s);
+    const QCommandLineOption listOption(u"list"_s, u"The list's title."_s, u"T"_s);
+    const QCommandLineOption print(u"print"_s, u"Also print the rows as a table."_s);
+    const QCommandLineOption json(u"json"_s, u"Print the whole list as JSON, for scripts."_s);
+    parser.addOptions({listOption, print, json});
+    Streams io;
+    if (const int code = parse(parser, arguments, io, u"show"_s); code >= 0)
+        return code;
+    if (!parser.isSet(listOption))
+        return CliExit::usage(io.err, u"show needs --list T"_s);
+    if (parser.isSet(print) && parser.isSet(json))
+        return CliExit::usage(io.err, u"--print and --json exclude each other"_s);
+    DocumentSession session;
+    if (!session.isReady())
+        return CliExit::failure(io.err, session.errorString());
+    MyDocument *document = session.openPackage(packagePath(parser.positionalArguments().constFirst()));
+    if (!document)
+        return CliExit::failure(io.err, session.errorString());
+    if (const int code = openList(document, parser.value(listOption), io); code >= 0)
+        return code;
+    const ListItem &list = *document->listItem();
+    if (parser.isSet(json)) {
+        ListItemPrinter::printJson(io.out, list, reportFor(list));
+        return CliExit::kSuccess;
+    }
+    ListItemPrinter::printSummary(io.out, list, reportFor(list));
+    if (parser.isSet(print)) {
+        io.out << '\n';
+        ListItemPrinter::printTable(io.out, list);
+    }
+    return CliExit::kSuccess;
+}
+
+int DocumentCommands::runExport(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Exports a stored list of a document: its marked rows as CSV, "
+                                     "or the whole list as a list file when OUT ends in .pgcl."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package to read."_s);
+    const QCommandLineOption listOption(u"list"_s, u"The list's title."_s, u"T"_s);
+    parser.addOption(listOption);
+    ListExport exporter;
+    exporter.addOptions(parser);
+    Streams io;
+    if (const int code = parse(parser, arguments, io, u"export"_s); code >= 0)
+        return code;
+    if (!parser.isSet(listOption))
+        return CliExit::usage(io.err, u"export needs --list T"_s);
+    QString usageError;
+    if (!exporter.readOptions(parser, &usageError))
+        return CliExit::usage(io.err, usageError);
+    DocumentSession session;
+    if (!session.isReady())
+        return CliExit::failure(io.err, session.errorString());
+    MyDocument *document = session.openPackage(packagePath(parser.positionalArguments().constFirst()));
+    if (!document)
+        return CliExit::failure(io.err, session.errorString());
+    if (const int code = openList(document, parser.value(listOption), io); code >= 0)
+        return code;
+    return exporter.run(*document->listItem(), 0, io.out, io.err);
+}

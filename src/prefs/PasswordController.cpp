@@ -1,0 +1,246 @@
+#include "PasswordController.h"
+
+#include "platform/ErrorLog.h"
+#include "platform/Localization.h"
+#include "platform/LogCategories.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PasswordVerifier.h"
+
+namespace {
+const QString kClassWords = QStringLiteral("Password Controller");
+
+QString alertText(const char *key)
+{
+    return Localization::textOrKey(Localization::kAlertTable, QLatin1String(key));
+}
+} // namespace
+
+PasswordController &PasswordController::sharedController()
+{
+    static PasswordController controller(NotificationCenter::defaultCenter());
+    return controller;
+}
+
+PasswordController::PasswordController(NotificationCenter &center, PasswordPanelView *view)
+    : m_center(center)
+    , m_view(view)
+{
+    m_passwordSource.initializationUserObject();
+    m_workPasswordSource.initializationUserObject();
+}
+
+void PasswordController::resetForTesting()
+{
+    m_view = nullptr;
+    m_panelState = false;
+    m_panelOpen = false;
+    m_passwordSource = PasswordSource();
+    m_workPasswordSource = PasswordSource();
+    m_errStep = 0;
+    m_lastReturnCode = 0;
+    m_fieldState = PasswordPanelView::FieldState();
+}
+
+bool PasswordController::requestPrivatePasswordWithTitle(const QString &title, const QString &passwordString,
+                                                         const QString &filePath)
+{
+    return ErrorLog::guarded(lcPrefs(), kClassWords, u"requestPrivatePasswordWithTitle", false, [&] {
+        m_passwordSource.initializationUserObject();
+        if (!m_passwordSource.registerPasswordTitle(title) || !m_passwordSource.registerPasswordString(passwordString)) {
+            m_passwordSource.initializationUserObject();
+            return false;
+        }
+        m_passwordSource.registerFilePathString(filePath);
+        return true;
+    });
+}
+
+void PasswordController::openPanel(QObject *windowOrNull)
+{
+    ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"openPanel", [&] {
+        // Without both expected values any empty entry would unlock.
+        if (!m_passwordSource.confirmPasswordTitle() || !m_passwordSource.confirmPasswordString())
+            return;
+        m_errStep = 0;
+        m_workPasswordSource.initializationUserObject();
+        m_panelState = windowOrNull != nullptr;
+        m_panelOpen = true;
+        m_lastReturnCode = 0;
+        if (m_view) {
+            if (windowOrNull)
+                m_view->showAsSheet(windowOrNull);
+            else
+                m_view->showFree();
+        }
+        reloadObject();
+    });
+}
+
+void PasswordController::accountTextFieldAction(const QString &text)
+{
+    ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"accountTextFieldAction", [&] {
+        if (!m_panelOpen)
+            return;
+        if (!text.isEmpty() && text == m_passwordSource.passwordTitle()) {
+            m_workPasswordSource.registerPasswordTitle(text);
+            m_errStep = 0;
+        } else {
+            m_workPasswordSource.registerPasswordTitle(QString());
+            countWrongEntry();
+        }
+        reloadObject();
+    });
+}
+
+void PasswordController::passwordSecreTextFieldAction(const QString &text)
+{
+    ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"passwordSecreTextFieldAction", [&] {
+        // The field is disabled until the title is accepted.
+        if (!m_panelOpen || !m_workPasswordSource.confirmPasswordTitle())
+            return;
+        if (PasswordVerifier::verify(m_passwordSource.passwordString(), text)) {
+            m_workPasswordSource.registerPasswordString(text);
+            m_errStep = 0;
+        } else {
+            m_workPasswordSource.registerPasswordString(QString());
+            countWrongEntry();
+        }
+        reloadObject();
+    });
+}
+
+void PasswordController::countWrongEntry()
+{
+    ++m_errStep;
+    if (m_errStep > kWrongEntriesAllowed)
+        closePanel(kCancelReturnCode);
+}
+
+void PasswordController::answerSegmentedControlAction(int segment)
+{
+    ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"answerSegmentedControlAction", [&] {
+        if (!m_panelOpen)
+            return;
+        if (segment == kCancelSegment) {
+            closePanel(kCancelReturnCode);
+        } else if (segment == kApplySegment) {
+            // Apply is disabled while locked; a stray press must not unlock.
+            if (!m_workPasswordSource.stateOfTheKey())
+                return;
+            closePanel(kApplyReturnCode);
+            postProtectedStateEvent(m_passwordSource.protectedState(), m_passwordSource.filePathString(),
+                                    m_passwordSource.commentString());
+        } else {
+            return;
+        }
+        m_workPasswordSource.initializationUserObject();
+        reloadObject();
+    });
+}
+
+void PasswordController::postProtectedStateEvent(qint32 state, const QString &filePath, const QString &comment)
+{
+    const QString name = eventNameForState(state);
+    if (name.isEmpty())
+        return;
+    QVariant object;
+    if (state == PasswordSource::kOpenFileState)
+        object = filePath;
+    else if (state == PasswordSource::kAdvancedState)
+        object = comment;
+    m_center.post(name, object);
+}
+
+void PasswordController::closePanel(int returnCode)
+{
+    m_panelOpen = false;
+    m_lastReturnCode = returnCode;
+    if (m_view)
+        m_view->close(returnCode);
+}
+
+void PasswordController::reloadObject()
+{
+    ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"reloadObject", [&] {
+        PasswordPanelView::FieldState state;
+        state.panelTitle = protectedStateTitle();
+        state.accountText = m_workPasswordSource.passwordTitle();
+        QString guidance;
+        if (m_workPasswordSource.confirmPasswordTitle()) {
+            state.passwordEnabled = true;
+            guidance = passwordGuidance();
+            const bool unlocked = m_workPasswordSource.confirmPasswordString();
+            if (unlocked) {
+                state.passwordText = m_workPasswordSource.passwordString();
+                guidance = confirmedGuidance();
+            }
+            m_workPasswordSource.registerStateOfTheKey(unlocked);
+        } else {
+            // The emptied field holds no accepted password either.
+            m_workPasswordSource.registerPasswordString(QString());
+            m_workPasswordSource.registerStateOfTheKey(false);
+            guidance = titleGuidance();
+        }
+        m_workPasswordSource.registerCommentString(guidance);
+        state.commentText = guidance;
+        const bool unlocked = m_workPasswordSource.stateOfTheKey();
+        state.lockImageName = unlocked ? kUnlockedImage : kLockedImage;
+        state.applyEnabled = unlocked;
+        m_fieldState = state;
+        if (m_view)
+            m_view->refresh(m_fieldState);
+    });
+}
+
+QString PasswordController::protectedStateTitle() const
+{
+    switch (m_passwordSource.protectedState()) {
+    case PasswordSource::kOpenFileState:
+        return m_passwordSource.fileNameString();
+    case PasswordSource::kAdvancedState:
+        return Localization::textOrKey(Localization::kMainTable, QStringLiteral("1608Title"));
+    case PasswordSource::kAccountOptionState:
+        return Localization::textOrKey(Localization::kMainTable, QStringLiteral("1610Title"));
+    case PasswordSource::kLibraryCodeState:
+        return Localization::textOrKey(Localization::kMainTable, QStringLiteral("1611Title"));
+    default:
+        return QStringLiteral("");
+    }
+}
+
+QString PasswordController::eventNameForState(qint32 state)
+{
+    switch (state) {
+    case PasswordSource::kOpenFileState:
+        return QStringLiteral("requestOpenFileEvent");
+    case PasswordSource::kAdvancedState:
+        return QStringLiteral("requestAdvancedEvent");
+    case PasswordSource::kAccountOptionState:
+        return QStringLiteral("requestAccountOptionEvent");
+    case PasswordSource::kLibraryCodeState:
+        return QStringLiteral("libraryCodePasswordEvent");
+    default:
+        return QString();
+    }
+}
+
+QString PasswordController::titleGuidance() const
+{
+    return QStringLiteral("%1\n%2 %3%4")
+        .arg(alertText(m_errStep == 0 ? "33001Uptake01" : "33001Uptake02"), protectedStateTitle(),
+             alertText("33001Canceled01"), alertText("33001Canceled02"));
+}
+
+QString PasswordController::passwordGuidance() const
+{
+    return QStringLiteral("%1\n%2 %3 %4 %5")
+        .arg(alertText(m_errStep == 0 ? "33002Uptake01" : "33002Uptake02"), protectedStateTitle(),
+             alertText("33002Canceled01"), m_passwordSource.passwordTitle(), alertText("33002Canceled02"));
+}
+
+QString PasswordController::confirmedGuidance() const
+{
+    return QStringLiteral("%1\n%2 %3 %4")
+        .arg(alertText("33003Uptake"), alertText("33003Canceled01"), protectedStateTitle(),
+             alertText("33003Canceled02"));
+}

@@ -1,0 +1,66 @@
+#include "CommandFormula.h"
+
+#include "InspectionCharacterString.h"
+#include "platform/ModelText.h"
+
+CommandFormula::CommandFormula()
+{
+    initializationUserObject();
+}
+
+void CommandFormula::initializationUserObject()
+{
+    registerCodeText(QString());
+    registerCommandText(QString());
+    registerChildren(QString());
+    m_forCountState = false;
+}
+
+bool CommandFormula::registerCodeText(const QString &value)
+{
+    return ModelText::registerString(m_codeText, value);
+}
+
+bool CommandFormula::registerCommandText(const QString &value)
+{
+    return ModelText::registerString(m_commandText, value);
+}
+
+bool CommandFormula::registerChildren(const QString &value)
+{
+    return ModelText::registerString(m_children, value);
+}
+
+bool CommandFormula::commandFormulaAtFunction()
+{
+    const QString &text = m_codeText;
+    if (text.startsWith(QStringLiteral("[Command:indicator:")) || text.startsWith(QStringLiteral("[Command:for:"))) {
+        if (text.contains(QStringLiteral("count:"))) {
+            if (text.contains(QStringLiteral("step:")))
+                m_commandLoopWithState = true;
+            else
+                m_forCountState = true;
+            return true;
+        }
+        if (text.contains(QStringLiteral("end:"))) {
+            m_commandLoopWithState = false;
+            return true;
+        }
+        return false;
+    }
+    if (text.startsWith(QStringLiteral("[Command:items:row:")))
+        return commandItemsRowTitle();
+    if (text.startsWith(QStringLiteral("[Command:items:editing:title:")))
+        return commandItemsEditingTitle();
+    return false;
+}
+
+bool CommandFormula::commandItemsEditingTitle()
+{
+    const QString title = InspectionCharacterString::extractCommandWithCharacterString(m_codeText, QStringLiteral("title"));
+    m_functionFormula.initializationUserObject();
+    if (!m_functionFormula.functionFormulaAtFunction(title) || !m_functionFormula.confirmChildren())
+        return false;
+    registerCommandText(kItemsEditingTitle);
+    return registerChildren(m_functionFormula.children());
+}

@@ -1,0 +1,691 @@
+#include "FunctionCommand.h"
+
+#include "InspectionCharacterString.h"
+#include "MakingConversionMarker.h"
+#include "platform/ErrorLog.h"
+#include "platform/LogCategories.h"
+#include "platform/ModelText.h"
+#include "platform/NotificationCenter.h"
+#include "script/ImportURLWorkFormula.h"
+
+#include <QThread>
+#include <QUrl>
+
+#include <atomic>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kClassWords = u"FunctionCommand"_s;
+
+const QString kRunCount = u"runCount"_s;
+const QString kSourceTitle = u"sourceTitle"_s;
+const QString kCodeText = u"codeText"_s;
+const QString kCommandNumber = u"commandNumber"_s;
+const QString kCommandText = u"commandText"_s;
+const QString kAnswerType = u"answerType"_s;
+const QString kAnswerObject = u"answerObject"_s;
+const QString kAnswerTarget = u"answerTarget"_s;
+const QString kRow = u"row"_s;
+const QString kTitle = u"title"_s;
+const QString kItemObject = u"itemObject"_s;
+const QString kEncodingType = u"encodingType"_s;
+const QString kCachesFolderID = u"cachesFolderID"_s;
+const QString kMarkerList = u"requesMarkertListDictionary"_s;
+
+qint32 answerTypeOf(const QVariantMap &answer)
+{
+    return answer.value(kAnswerType).toInt();
+}
+
+QString yesNo(bool state)
+{
+    return state ? u"YES"_s : u"NO"_s;
+}
+
+} // namespace
+
+// Shared with the observer's handler, which may run on any thread after the
+// interpreter is gone; `owner` is touched only inside the owner's own post.
+struct FunctionCommand::AnswerSlot
+{
+    std::atomic<QThread *> postingThread{nullptr};
+    FunctionCommand *owner = nullptr;
+    bool answered = false;
+};
+
+FunctionCommand::FunctionCommand(NotificationCenter *center)
+    : m_center(center ? center : &NotificationCenter::defaultCenter())
+    , m_slot(std::make_shared<AnswerSlot>())
+{
+    m_slot->owner = this;
+    // No receiver object: the handler runs synchronously on the posting
+    // thread, which is what taking an answer during one's own post needs.
+    m_observerToken = m_center->addObserver(kAnswerNotification, nullptr,
+                                            [slot = m_slot](const Notification &notification) {
+        if (slot->postingThread.load() != QThread::currentThread())
+            return;
+        slot->answered = true;
+        slot->owner->answerFunctionSourceDictionaryOfTheNotification(notification.object);
+    });
+    m_stringFormula.setImageLoader([this](const QString &url, QByteArray *body) { return loadImage(url, body); });
+}
+
+FunctionCommand::~FunctionCommand()
+{
+    m_center->removeObserver(m_observerToken);
+}
+
+void FunctionCommand::initializationUserObject()
+{
+    m_commandCount = 0;
+    m_runCount = 0;
+    m_practiceState = false;
+    m_middleOfProcessing = false;
+    m_answerType = 0;
+    m_mainLoopFunction.initializationUserObject();
+    m_calculatingFormula.initializationUserObject();
+    m_functionFormula.initializationUserObject();
+    m_libraryFormula.initializationUserObject();
+}
+
+QStringList FunctionCommand::requestReferenceListArray() const
+{
+    return {u"indicator: count: step: "_s, u"indicator:end:"_s, u"for: count: step: "_s, u"for:count: "_s,
+            u"for:end:"_s, u"items:row: title: "_s, u"items:editing:title: "_s, u"object:count: "_s,
+            u"object:array: index: "_s, u"object:dictionary: key: "_s, u"write:row: title: object: "_s,
+            u"write:title: object: "_s, u"readURL:path: "_s, u"readUTF8XML:path: "_s};
+}
+
+QStringList FunctionCommand::answerReferenceListArray() const
+{
+    return {u"items:option:title:object:"_s, u"items:editing:title:object:"_s, u"items:editing:image:"_s};
+}
+
+ImportURLWorkFormula *FunctionCommand::importURLWorkFormula()
+{
+    if (!m_importURLWorkFormula)
+        m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(m_urlLimits);
+    return m_importURLWorkFormula.get();
+}
+
+bool FunctionCommand::registerAnswerObjectDictionary(const QVariantMap &value)
+{
+    return ModelText::registerContainer(m_answerObjectDictionary, value);
+}
+
+void FunctionCommand::register_commandCount()
+{
+    m_commandCount = qint32(m_optionObjectSource.optionSourceArray().size());
+}
+
+void FunctionCommand::register_runCount()
+{
+    if (m_runCount < std::numeric_limits<qint32>::max())
+        ++m_runCount;
+}
+
+void FunctionCommand::setBudget(ScriptBudget *budget)
+{
+    m_budget = budget ? budget : &m_ownBudget;
+}
+
+bool FunctionCommand::getDevelopSourceAtRow(qint32 row)
+{
+    register_commandCount();
+    const OptionSource *source = m_optionObjectSource.getDevelopSourceAtRow(row);
+    if (!source || row >= m_commandCount)
+        return false;
+    m_optionSource = *source;
+    m_practiceState = source->practiceState();
+    return true;
+}
+
+bool FunctionCommand::loadingForFunctionCommand()
+{
+    return ErrorLog::guarded(lcScript(), kClassWords, u"loadingForFunctionCommand", false, [&] {
+        m_loopPassEnded = false;
+        m_failedCodeText.clear();
+        const OptionSource *source = m_optionObjectSource.getDevelopSourceAtRow(m_runCount);
+        if (!source)
+            return false;
+        const QString text = source->codeText();
+        const qint32 kind = codeDivideInTwoAtSource(text);
+        if (!m_mainLoopFunction._functionLoopWithState()) {
+            if (!loadingCodeDivideInTwo(kind, text))
+                return false;
+            if (m_commandFormula._commandLoopWithState())
+                confirmMainLoopFunctionAtCode(text);
+            return !m_budget->stopped();
+        }
+        if (!loadingCodeDivideInTwo(kind, text))
+            return false;
+        // A counter read names the loop command and "count:" too, but neither
+        // starts nor ends a pass: handing it over would restart the pass.
+        if (!m_commandFormula._commandLoopWithState() && !MainLoopFunction::isCounterReadText(text)) {
+            m_mainLoopFunction.registerCodeText(text);
+            if (m_mainLoopFunction.confirmMainLoopFunction()) {
+                m_loopPassEnded = true;
+                if (m_mainLoopFunction._loopRunCount() < m_mainLoopFunction.loopCount())
+                    m_runCount = m_mainLoopFunction._loopStartCount();
+            }
+        }
+        return !m_budget->stopped();
+    });
+}
+
+qint32 FunctionCommand::codeDivideInTwoAtSource(const QString &text)
+{
+    if (text.isEmpty())
+        return kCodeNone;
+    if (text.front() == u'=')
+        return kCodeCalculation;
+    if (text.front() == u'[')
+        return kCodeFunction;
+    return kCodeTemplate;
+}
+
+bool FunctionCommand::loadingCodeDivideInTwo(qint32 kind, const QString &text)
+{
+    const bool ok = ErrorLog::guarded(lcScript(), kClassWords, u"loadingCodeDivideInTwo", false, [&] {
+        const ScriptDepthGuard depth(*m_budget);
+        if (!depth.entered() || !m_budget->spendStep())
+            return false;
+        switch (kind) {
+        case kCodeCalculation: return loadingCodeCalculatingFormulaAtSource(text);
+        case kCodeFunction: return loadingCodeFunctionFormulaAtSource(text);
+        case kCodeTemplate: return loadingStringFunctionFormulaAtSource(text);
+        default: return false;
+        }
+    });
+    m_middleOfProcessing = !ok;
+    if (ok)
+        m_failedCodeText.clear();
+    else if (m_failedCodeText.isEmpty())
+        m_failedCodeText = text;
+    return ok;
+}
+
+bool FunctionCommand::evaluateExpression(const QString &text, QVariantMap *answer)
+{
+    if (!loadingCodeDivideInTwo(codeDivideInTwoAtSource(text), text))
+        return false;
+    *answer = m_optionSource.answerObjectDictionary();
+    return true;
+}
+
+bool FunctionCommand::evaluateFloatText(const QString &text, QString *value)
+{
+    QVariantMap answer;
+    if (!evaluateExpression(text, &answer) || answerTypeOf(answer) != kAnswerFloat)
+        return false;
+    *value = QString::asprintf("%g", double(answer.value(kAnswerObject).toFloat()));
+    return true;
+}
+
+void FunctionCommand::setAnswer(const QVariantMap &answer)
+{
+    registerAnswerObjectDictionary(answer);
+    m_optionSource.registerAnswerObjectDictionary(answer);
+    m_answerType = answerTypeOf(answer);
+}
+
+bool FunctionCommand::loadingCodeCalculatingFormulaAtSource(const QString &text)
+{
+    m_calculatingFormula.initializationUserObject();
+    if (!m_calculatingFormula.calculatingFormulaAtFunction(text))
+        return false;
+    // Nested evaluation reuses the evaluator, so the parse is kept aside.
+    const QString first = m_calculatingFormula.firstStr();
+    const QString firstCom = m_calculatingFormula.firstCom();
+    const QString bottom = m_calculatingFormula.bottomStr();
+    const QString bottomCom = m_calculatingFormula.bottomCom();
+    if (first.isEmpty()) {
+        QString value;
+        if (firstCom.isEmpty() || !evaluateFloatText(firstCom, &value))
+            return false;
+        const QString next = MakingConversionMarker::answerCodeText(text, firstCom, value);
+        return !next.isNull() && loadingCodeDivideInTwo(kCodeCalculation, next);
+    }
+    QString second = bottom;
+    if (bottom.isEmpty() && (bottomCom.isEmpty() || !evaluateFloatText(bottomCom, &second)))
+        return false;
+    m_calculatingFormula.initializationUserObject();
+    m_calculatingFormula.calculatingFormulaAtFunction(text);
+    m_calculatingFormula.registerBottomStr(second);
+    setAnswer({{kAnswerType, kAnswerFloat},
+               {kAnswerObject, QVariant::fromValue(m_calculatingFormula.answerCalculatingFormula())}});
+    putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
+    return true;
+}
+
+bool FunctionCommand::loadingCodeFunctionFormulaAtSource(const QString &text)
+{
+    m_functionFormula.initializationUserObject();
+    if (!m_functionFormula.functionFormulaAtFunction(text) || !m_functionFormula.confirmChildren())
+        return false;
+    const QString children = m_functionFormula.children();
+    switch (m_functionFormula.commandNumber()) {
+    case FunctionFormula::kColumnTitle:
+        return postRequest({{kRunCount, m_runCount}, {kSourceTitle, m_optionSource.sourceTitle()},
+                            {kCodeText, text}, {kCommandNumber, 1}, {kAnswerType, kAnswerArray},
+                            {kAnswerObject, children}},
+                           false);
+    case FunctionFormula::kLibrary:
+        return libraryFormulaAtFunction();
+    case FunctionFormula::kUser: {
+        if (!m_optionObjectSource.confirmReferenceUserDictionary())
+            return false;
+        const QVariant stored = m_optionObjectSource.referenceUserDictionary().value(children);
+        if (stored.typeId() != QMetaType::QVariantMap || stored.toMap().isEmpty())
+            return false;
+        setAnswer(stored.toMap());
+        return true;
+    }
+    case FunctionFormula::kCommand:
+        return runCommand(text);
+    default:
+        return false;
+    }
+}
+
+bool FunctionCommand::loadingStringFunctionFormulaAtSource(const QString &text)
+{
+    QString result = text;
+    const QStringList groups = InspectionCharacterString::extractCommandArrayWithCharacterString(text);
+    for (const QString &group : groups) {
+        QVariantMap answer;
+        if (!evaluateExpression(group, &answer))
+            continue;
+        QString value;
+        const QVariant object = answer.value(kAnswerObject);
+        switch (answerTypeOf(answer)) {
+        case kAnswerInteger: value = QString::number(InspectionCharacterString::integerValueOfObject(object)); break;
+        case kAnswerString: value = object.toString(); break;
+        default: continue;
+        }
+        const QString next = MakingConversionMarker::answerCodeText(result, group, value);
+        if (!next.isNull())
+            result = next;
+    }
+    if (m_budget->stopped())
+        return false;
+    m_stringFormula.initializationUserObject();
+    m_stringFormula.registerCodeText(result);
+    if (!m_stringFormula.analysisCharacterString())
+        return false;
+    setAnswer(m_stringFormula.answerObjectDictionary());
+    // The groups' own answers went to the user reference as they arrived;
+    // the finished text is the source's answer and must be what it keeps.
+    putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
+    return true;
+}
+
+bool FunctionCommand::libraryFormulaAtFunction()
+{
+    m_libraryFormula.initializationUserObject();
+    if (!m_libraryFormula.registerCodeText(m_optionSource.codeText())
+        || !m_libraryFormula.registerRequesLibraryCodeDictionary(m_optionSource.requesLibraryCodeDictionary()))
+        return false;
+    QVariantMap answer{{kAnswerType, kAnswerString}};
+    if (m_libraryFormula.libraryFormulaAtFunction()) {
+        // The template is the result.
+    } else if (m_libraryFormula.confirmRequesMarkertListDictionary() && libraryFormulaForMarkertList()) {
+        answer.insert(kAnswerType, kAnswerDictionary);
+        answer.insert(kMarkerList, m_libraryFormula.requesMarkertListDictionary());
+    }
+    // No library title in the code gives no template: a failure, not an
+    // empty answer.
+    if (m_libraryFormula.makingResultString().isEmpty())
+        return false;
+    answer.insert(kAnswerObject, m_libraryFormula.makingResultString());
+    setAnswer(answer);
+    putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
+    return true;
+}
+
+bool FunctionCommand::libraryFormulaForMarkertList()
+{
+    // Marker texts may use the library again, which resets the evaluator:
+    // work on copies and put the filled list back at the end.
+    const QString code = m_libraryFormula.codeText();
+    const QString result = m_libraryFormula.makingResultString();
+    const QVariantMap library = m_libraryFormula.requesLibraryCodeDictionary();
+    const QVariantMap markers = m_libraryFormula.requesMarkertListDictionary();
+    QVariantMap filled = markers;
+    for (auto it = markers.cbegin(); it != markers.cend(); ++it) {
+        if (it.value().typeId() != QMetaType::QString)
+            continue;
+        const QString text = it.value().toString();
+        QVariantMap answer;
+        if (!evaluateExpression(text, &answer))
+            continue;
+        const QVariant object = answer.value(kAnswerObject);
+        if (!object.isValid())
+            return false;
+        filled.insert(it.key(), object);
+    }
+    m_libraryFormula.initializationUserObject();
+    m_libraryFormula.registerCodeText(code);
+    m_libraryFormula.registerRequesLibraryCodeDictionary(library);
+    m_libraryFormula.registerMakingResultString(result);
+    m_libraryFormula.registerRequesMarkertListDictionary(filled);
+    return !m_budget->stopped();
+}
+
+bool FunctionCommand::runCommand(const QString &text)
+{
+    // The command is the one the marker starts with; a command named inside
+    // an argument is that argument's business.
+    const auto starts = [&text](QStringView label) { return text.startsWith(label); };
+    if (starts(u"[Command:items:row:") && commandItemsRow(text))
+        return true;
+    if (starts(u"[Command:write:row") && commandWriteRow(text))
+        return true;
+    if (starts(u"[Command:write:title") && commandWriteTitle(text))
+        return true;
+    if (starts(u"[Command:readURL:path:") && commandReadURL(text))
+        return true;
+    if (starts(u"[Command:readUTF8XML:path:") && commandReadUTF8XML(text))
+        return true;
+    if (starts(u"[Command:object:") && commandObject(text))
+        return true;
+    if (m_budget->stopped())
+        return false;
+    return commandReadFormulaAtSource(text);
+}
+
+bool FunctionCommand::rowArgument(const QString &text, qint32 *row)
+{
+    const QString digits = InspectionCharacterString::extractLoopWithCharacterString(text, kRow);
+    if (!digits.isNull()) {
+        *row = InspectionCharacterString::integerValueOfString(digits);
+        return true;
+    }
+    const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, kRow);
+    QVariantMap answer;
+    if (expression.isEmpty() || !evaluateExpression(expression, &answer))
+        return false;
+    const qint32 type = answerTypeOf(answer);
+    if (type != kAnswerInteger && type != kAnswerString)
+        return false;
+    *row = InspectionCharacterString::integerValueOfObject(answer.value(kAnswerObject));
+    return true;
+}
+
+QString FunctionCommand::titleArgument(const QString &text) const
+{
+    FunctionFormula title;
+    if (!title.functionFormulaAtFunction(InspectionCharacterString::extractCommandWithCharacterString(text, kTitle)))
+        return {};
+    return title.children();
+}
+
+bool FunctionCommand::pathArgument(const QString &text, QString *path)
+{
+    const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"path"_s);
+    QVariantMap answer;
+    if (expression.isEmpty() || !evaluateExpression(expression, &answer) || answerTypeOf(answer) != kAnswerString)
+        return false;
+    *path = answer.value(kAnswerObject).toString();
+    return !path->isEmpty();
+}
+
+bool FunctionCommand::commandItemsRow(const QString &text)
+{
+    qint32 row = 0;
+    if (!rowArgument(text, &row))
+        return false;
+    const QString title = titleArgument(text);
+    if (title.isEmpty())
+        return false;
+    return postRequest({{kCodeText, m_optionSource.codeText()}, {kCommandNumber, 240}, {kRow, row}, {kTitle, title}},
+                       false);
+}
+
+bool FunctionCommand::commandWriteRow(const QString &text)
+{
+    qint32 row = 0;
+    if (!rowArgument(text, &row))
+        return false;
+    const QString title = titleArgument(text);
+    const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"object"_s);
+    QVariantMap answer;
+    if (title.isEmpty() || expression.isEmpty() || !evaluateExpression(expression, &answer))
+        return false;
+    const QVariant object = answer.value(kAnswerObject);
+    if (object.typeId() != QMetaType::QString)
+        return false;
+    return postRequest({{kCodeText, m_optionSource.codeText()}, {kCommandNumber, 250}, {kRow, row},
+                        {kTitle, title}, {kItemObject, object}},
+                       false);
+}
+
+bool FunctionCommand::commandWriteTitle(const QString &text)
+{
+    const QString titleExpression = InspectionCharacterString::extractCommandWithCharacterString(text, kTitle);
+    QVariantMap titleAnswer;
+    if (titleExpression.isEmpty() || !evaluateExpression(titleExpression, &titleAnswer)
+        || answerTypeOf(titleAnswer) != kAnswerString)
+        return false;
+    const QString objectExpression = InspectionCharacterString::extractCommandWithCharacterString(text, u"object"_s);
+    QVariantMap objectAnswer;
+    if (objectExpression.isEmpty() || !evaluateExpression(objectExpression, &objectAnswer))
+        return false;
+    return postRequest({{kCodeText, m_optionSource.codeText()},
+                        {kTitle, titleAnswer.value(kAnswerObject)},
+                        {kAnswerType, answerTypeOf(objectAnswer)},
+                        {kAnswerTarget, m_commandFormula.children()},
+                        {kAnswerObject, objectAnswer.value(kAnswerObject)}},
+                       true);
+}
+
+bool FunctionCommand::commandReadURL(const QString &text)
+{
+    QString path;
+    if (!pathArgument(text, &path) || !UrlFetcher::isAllowedUrl(QUrl(path)) || !m_budget->spendFetch())
+        return false;
+    QString body;
+    int encoding = 0;
+    UrlFetcher fetcher(m_urlLimits);
+    if (!fetcher.readText(path, &body, &encoding))
+        return false;
+    return postRequest({{kCodeText, m_optionSource.codeText()}, {kAnswerType, kAnswerString},
+                        {kAnswerObject, body}, {kEncodingType, encoding}},
+                       true);
+}
+
+bool FunctionCommand::commandReadUTF8XML(const QString &text)
+{
+    QString path;
+    if (!pathArgument(text, &path) || !UrlFetcher::isAllowedUrl(QUrl(path)) || !m_budget->spendFetch())
+        return false;
+    ImportURLWorkFormula *reader = importURLWorkFormula();
+    if (!reader->connectionURLConnectionOfXMLToPath(path))
+        return false;
+    return postRequest({{kCodeText, m_optionSource.codeText()}, {kAnswerType, kAnswerDictionary},
+                        {kAnswerObject, reader->parserXMLDictionary()}},
+                       true);
+}
+
+bool FunctionCommand::commandObject(const QString &text)
+{
+    const QString code = m_optionSource.codeText();
+    if (text.startsWith(u"[Command:object:count:")) {
+        const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"count"_s);
+        QVariantMap answer;
+        if (expression.isEmpty() || !evaluateExpression(expression, &answer))
+            return false;
+        qsizetype count = 0;
+        if (answerTypeOf(answer) == kAnswerArray)
+            count = answer.value(kAnswerObject).toList().size();
+        else if (answerTypeOf(answer) == kAnswerDictionary)
+            count = answer.value(kAnswerObject).toMap().size();
+        return postRequest({{kCodeText, code}, {kAnswerType, kAnswerInteger}, {kAnswerObject, qint32(count)}}, true);
+    }
+    if (text.startsWith(u"[Command:object:array:")) {
+        const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"array"_s);
+        QVariantMap answer;
+        if (expression.isEmpty() || !evaluateExpression(expression, &answer) || answerTypeOf(answer) != kAnswerArray)
+            return false;
+        const QVariantList array = answer.value(kAnswerObject).toList();
+        const QString indexText = InspectionCharacterString::extractCommandWithCharacterString(text, u"index"_s);
+        qint32 index = 0;
+        if (InspectionCharacterString::confirmCalculatingFormulaAtString(indexText)) {
+            index = InspectionCharacterString::integerValueOfString(indexText);
+        } else {
+            QVariantMap indexAnswer;
+            if (indexText.isEmpty() || !evaluateExpression(indexText, &indexAnswer))
+                return false;
+            const qint32 type = answerTypeOf(indexAnswer);
+            if (type != kAnswerInteger && type != kAnswerString)
+                return false;
+            index = InspectionCharacterString::integerValueOfObject(indexAnswer.value(kAnswerObject));
+        }
+        if (index < 0 || index >= array.size())
+            return false;
+        return postRequest({{kCodeText, code}, {kAnswerType, kAnswerString},
+                            {kAnswerObject, array.at(index).toString()}},
+                           true);
+    }
+    if (text.startsWith(u"[Command:object:dictionary:")) {
+        const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"dictionary"_s);
+        QVariantMap answer;
+        if (expression.isEmpty() || !evaluateExpression(expression, &answer)
+            || answerTypeOf(answer) != kAnswerDictionary)
+            return false;
+        const QVariantMap dictionary = answer.value(kAnswerObject).toMap();
+        if (dictionary.isEmpty())
+            return false;
+        const QString key = InspectionCharacterString::extractCommandWithCharacterString(text, u"key"_s);
+        return postRequest({{kCodeText, code}, {kAnswerType, kAnswerString},
+                            {kAnswerObject, dictionary.value(key).toString()}},
+                           true);
+    }
+    return postRequest({{kCodeText, code}}, true);
+}
+
+bool FunctionCommand::commandReadFormulaAtSource(const QString &text)
+{
+    m_commandFormula.initializationUserObject();
+    m_commandFormula.registerCodeText(text);
+    if (!m_commandFormula.commandFormulaAtFunction())
+        return false;
+    QVariantMap request{{kRunCount, m_runCount},
+                        {kSourceTitle, m_optionSource.sourceTitle()},
+                        {kCodeText, m_optionSource.codeText()},
+                        {kCommandNumber, 4},
+                        {kCommandText, m_commandFormula.commandText()}};
+    if (m_commandFormula._forCountState()) {
+        request.insert(kAnswerType, kAnswerInteger);
+        request.insert(kAnswerObject, m_mainLoopFunction.workLoopCount());
+    } else {
+        request.insert(kAnswerType, kAnswerString);
+        request.insert(kAnswerObject, m_commandFormula.children());
+    }
+    // Only the editing-item read needs the document; with no item selected
+    // it answers with nothing, which fails the command.
+    const bool readsItem = m_commandFormula.commandText().contains(CommandFormula::kItemsEditingTitle);
+    if (!postRequest(request, !readsItem))
+        return false;
+    return !readsItem || m_optionSource.confirmAnswerObjectDictionary();
+}
+
+bool FunctionCommand::confirmMainLoopFunctionAtCode(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    m_mainLoopFunction.initializationUserObject();
+    m_mainLoopFunction.setRegister_loopStartCount(m_runCount);
+    if (!m_mainLoopFunction.registerCodeText(text) || !m_mainLoopFunction.confirmMainLoopFunction())
+        return false;
+    struct Value
+    {
+        QString command;
+        void (MainLoopFunction::*store)(qint32);
+    };
+    const Value values[] = {{m_mainLoopFunction.loopStartCommand(), &MainLoopFunction::registerLoopStart},
+                            {m_mainLoopFunction.loopCountCommand(), &MainLoopFunction::registerLoopCount},
+                            {m_mainLoopFunction.loopStepCommand(), &MainLoopFunction::registerLoopStep}};
+    for (const Value &value : values) {
+        QVariantMap answer;
+        if (value.command.isEmpty() || !evaluateExpression(value.command, &answer))
+            continue;
+        const qint32 type = answerTypeOf(answer);
+        if (type == kAnswerInteger || type == kAnswerString)
+            (m_mainLoopFunction.*value.store)(InspectionCharacterString::integerValueOfObject(answer.value(kAnswerObject)));
+    }
+    // Passes are counted from the loop's own start value.
+    m_mainLoopFunction.setRegister_loopRunCount(0);
+    return true;
+}
+
+bool FunctionCommand::postRequest(QVariantMap request, bool comesBackUnchanged)
+{
+    if (m_cachesFolderID != 0)
+        request.insert(kCachesFolderID, m_cachesFolderID);
+    // A request nobody answers must not leave the previous piece's answer
+    // looking like this one's.
+    m_answerObjectDictionary.clear();
+    m_optionSource.registerAnswerObjectDictionary({});
+    m_answerType = 0;
+
+    m_slot->answered = false;
+    QThread *const previous = m_slot->postingThread.exchange(QThread::currentThread());
+    m_center->post(kDevelopNotification, request);
+    m_slot->postingThread.store(previous);
+    if (m_slot->answered)
+        return true;
+    if (!comesBackUnchanged)
+        return false;
+    answerFunctionSourceDictionaryOfTheNotification(request);
+    return true;
+}
+
+void FunctionCommand::answerFunctionSourceDictionaryOfTheNotification(const QVariant &object)
+{
+    ErrorLog::guardedVoid(lcScript(), kClassWords, u"answerFunctionSourceDictionaryOfTheNotification", [&] {
+        const QVariantMap answer = object.typeId() == QMetaType::QVariantMap ? object.toMap() : QVariantMap();
+        registerAnswerObjectDictionary(answer);
+        if (m_optionSource.registerAnswerObjectDictionary(answer)) {
+            m_answerType = answerTypeOf(answer);
+            putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
+        } else {
+            putObjectReferenceAnswerState(0);
+        }
+    });
+}
+
+bool FunctionCommand::putObjectReferenceAnswerState(qint32 state)
+{
+    if (state != OptionSource::kReferenceUser)
+        return true;
+    return m_optionObjectSource.setReferenceUserObject(m_optionSource.answerObjectDictionary(),
+                                                       m_optionSource.answerTitle());
+}
+
+bool FunctionCommand::loadImage(const QString &url, QByteArray *body)
+{
+    if (!UrlFetcher::isAllowedUrl(QUrl(url)) || !m_budget->spendFetch())
+        return false;
+    UrlFetcher fetcher(m_urlLimits);
+    const UrlFetcher::Result result = fetcher.get(url);
+    if (!result.ok)
+        return false;
+    *body = result.body;
+    return true;
+}
+
+QString FunctionCommand::logText() const
+{
+    QStringList lines;
+    lines << u"** FunctionCommand logText START **"_s
+          << (m_practiceState ? u"** automatic **"_s : u"** manual **"_s)
+          << u"** middleOfProcessing %1 **"_s.arg(yesNo(m_middleOfProcessing))
+          << u"answerType:%1"_s.arg(m_answerType)
+          << u"answerObjectDictionary:"_s + OptionSource::logValue(m_answerObjectDictionary)
+          << u"** FunctionCommand logText END **"_s;
+    return lines.join(u'\n');
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "FileDescriptor.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// Writes one file by way of a hidden temporary beside it that is synced and
+// then renamed over the target, so that the target is always either the old
+// file or the whole new one. An uncommitted temporary is removed.
+class AtomicFileWriter
+{
+public:
+    // After each chunk: bytes written so far and the total.
+    using ChunkHandler = std::function<void(qint64 written, qint64 total)>;
+
+    explicit AtomicFileWriter(const QString &targetPath);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter &) = delete;
+    AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
+
+    // Off for throw-away copies (the caches), where a crash loses nothing
+    // worth an fsync; the rename stays atomic either way.
+    void setSyncToDisk(bool sync) { m_sync = sync; }
+
+    bool open();
+    bool write(const char *data, qint64 size);
+    bool commit();
+    void discard();
+    QString errorString() const { return m_error; }
+
+    // data in pieces of PackageEntries::kChunkSize, afterChunk called after
+    // each; empty data gives an empty file and no call. Null data is refused.
+    static bool writeInChunks(const QString &targetPath, const QByteArray &data,
+                              const ChunkHandler &afterChunk, QString *error = nullptr);
+
+private:
+    bool fail(const QString &what);
+
+    QString m_targetPath;
+    QString m_temporaryPath;
+    FileDescriptor m_file;
+    bool m_sync = true;
+    QString m_error;
+};

@@ -1,0 +1,123 @@
+#include "ReadingForEncod.h"
+
+#include "FileDescriptor.h"
+#include "PackageEntries.h"
+#include "list/ListItem.h"
+#include "platform/ErrorLog.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/LogCategories.h"
+#include "platform/NotificationCenter.h"
+#include "tasks/ProgressReport.h"
+
+#include <QByteArray>
+
+using namespace Qt::StringLiterals;
+
+static const QString kClassWords = u"Reading For Encod"_s;
+static const QString kStepNotification = u"notifIndicatorStepOfReading"_s;
+static const QString kResultNotification = u"developExistingFileUnfoldNotif"_s;
+static const QString kReading = u"Reading"_s;
+static const QString kListItemKey = u"listItem"_s;
+
+enum : int { kStepStart = 93201, kStepChunk = 93202, kStepRead = 93203 };
+
+void ReadingForEncod::run(const QVariantMap &task)
+{
+    openWorkReadingFileObject(task);
+}
+
+NotificationCenter &ReadingForEncod::center() const
+{
+    return m_center ? *m_center : NotificationCenter::defaultCenter();
+}
+
+void ReadingForEncod::indicatorAtStep(int step, double count, const QString &message)
+{
+    ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
+        ProgressReport::post(center(), kStepNotification, step, count, message);
+    });
+}
+
+bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
+{
+    static constexpr QStringView operation = u"openWorkReadingFileObject";
+    return ErrorLog::guarded(lcStorage(), kClassWords, operation, false, [&] {
+        indicatorAtStep(kStepStart, 0.0, kReading);
+        if (task.isEmpty())
+            return false;
+        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
+        m_userFileCachesFolderPath = task.value(u"folderPath"_s).toString();
+        m_readingFileTitle = task.value(u"filePass"_s).toString();
+        m_documentFileName = task.value(u"documentFileName"_s).toString();
+        m_documentState = task.value(u"state"_s).toBool();
+        if (m_userFileCachesFolderPath.isEmpty() || m_readingFileTitle.isEmpty() || m_documentFileName.isEmpty())
+            return false;
+        // The name comes from stored data: it must stay inside the folder.
+        if (!PackageEntries::isSafeName(m_readingFileTitle)) {
+            ErrorLog::err(lcStorage(), kClassWords, operation, u"refused file name"_s);
+            return false;
+        }
+        m_readingFilePath = m_userFileCachesFolderPath + u'/' + m_readingFileTitle;
+
+        const FileDescriptor folder = FileDescriptor::openDirectory(m_userFileCachesFolderPath);
+        qint64 size = 0;
+        FileDescriptor file = folder.isValid()
+            ? FileDescriptor::openRegularFileAt(folder.get(), m_readingFileTitle, &size)
+            : FileDescriptor();
+        m_fileDataSize = double(size);
+        if (!file.isValid())
+            return false;
+
+        // The unarchiver refuses anything larger, so reading more is pointless.
+        const qint64 limit = KeyedUnarchiver::Limits().maxBytes;
+        if (size > limit) {
+            ErrorLog::err(lcStorage(), kClassWords, operation, u"the list file is too large"_s);
+            return false;
+        }
+
+        indicatorAtStep(kStepChunk, 0.0, kReading);
+        QByteArray bytes;
+        bytes.reserve(qsizetype(size));
+        qint64 total = 0;
+        for (;;) {
+            const qint64 room = std::min<qint64>(PackageEntries::kChunkSize, limit + 1 - total);
+            const qsizetype before = bytes.size();
+            bytes.resize(before + qsizetype(room));
+            const qint64 got = file.read(bytes.data() + before, room);
+            bytes.resize(before + qsizetype(std::max<qint64>(got, 0)));
+            if (got < 0) {
+                ErrorLog::err(lcStorage(), kClassWords, operation, FileDescriptor::lastError());
+                return false;
+            }
+            if (got == 0)
+                break;
+            total += got;
+            if (total > limit) {
+                ErrorLog::err(lcStorage(), kClassWords, operation, u"the list file grew too large"_s);
+                return false;
+            }
+            const double count = m_fileDataSize > 0.0 ? std::min(double(total) / m_fileDataSize * 100.0, 100.0)
+                                                      : 100.0;
+            indicatorAtStep(kStepChunk, count, kReading);
+        }
+        file.close();
+        indicatorAtStep(kStepRead, 100.0, kReading);
+
+        QString error;
+        std::unique_ptr<ListItem> decoded
+            = KeyedUnarchiver::unarchivedObject<ListItem>(std::as_const(bytes), kListItemKey, &error);
+        bytes = QByteArray();
+        if (!decoded) {
+            ErrorLog::err(lcStorage(), kClassWords, operation, error);
+            return true;
+        }
+        const QVariantMap result = {
+            {u"cachesFolderID"_s, m_cachesFolderID},
+            {u"documentFileName"_s, m_documentFileName},
+            {u"ListItem"_s, QVariant::fromValue(ListItemPtr(std::move(decoded)))},
+            {u"state"_s, m_documentState},
+        };
+        center().post(kResultNotification, result);
+        return true;
+    });
+}
