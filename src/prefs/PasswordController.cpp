@@ -23,22 +23,17 @@ PasswordController &PasswordController::sharedController()
 
 PasswordController::PasswordController(NotificationCenter &center, PasswordPanelView *view)
     : m_center(center)
-    , m_view(view)
 {
+    m_panel.setView(view);
     m_passwordSource.initializationUserObject();
     m_workPasswordSource.initializationUserObject();
 }
 
 void PasswordController::resetForTesting()
 {
-    m_view = nullptr;
-    m_panelState = false;
-    m_panelOpen = false;
+    m_panel.reset();
     m_passwordSource = PasswordSource();
     m_workPasswordSource = PasswordSource();
-    m_errStep = 0;
-    m_lastReturnCode = 0;
-    m_fieldState = PasswordPanelView::FieldState();
 }
 
 bool PasswordController::requestPrivatePasswordWithTitle(const QString &title, const QString &passwordString,
@@ -61,17 +56,8 @@ void PasswordController::openPanel(QObject *windowOrNull)
         // Without both expected values any empty entry would unlock.
         if (!m_passwordSource.confirmPasswordTitle() || !m_passwordSource.confirmPasswordString())
             return;
-        m_errStep = 0;
         m_workPasswordSource.initializationUserObject();
-        m_panelState = windowOrNull != nullptr;
-        m_panelOpen = true;
-        m_lastReturnCode = 0;
-        if (m_view) {
-            if (windowOrNull)
-                m_view->showAsSheet(windowOrNull);
-            else
-                m_view->showFree();
-        }
+        m_panel.show(windowOrNull);
         reloadObject();
     });
 }
@@ -79,11 +65,11 @@ void PasswordController::openPanel(QObject *windowOrNull)
 void PasswordController::accountTextFieldAction(const QString &text)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"accountTextFieldAction", [&] {
-        if (!m_panelOpen)
+        if (!m_panel.isOpen())
             return;
         if (!text.isEmpty() && text == m_passwordSource.passwordTitle()) {
             m_workPasswordSource.registerPasswordTitle(text);
-            m_errStep = 0;
+            m_panel.acceptEntry();
         } else {
             m_workPasswordSource.registerPasswordTitle(QString());
             countWrongEntry();
@@ -96,11 +82,11 @@ void PasswordController::passwordSecreTextFieldAction(const QString &text)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"passwordSecreTextFieldAction", [&] {
         // The field is disabled until the title is accepted.
-        if (!m_panelOpen || !m_workPasswordSource.confirmPasswordTitle())
+        if (!m_panel.isOpen() || !m_workPasswordSource.confirmPasswordTitle())
             return;
         if (PasswordVerifier::verify(m_passwordSource.passwordString(), text)) {
             m_workPasswordSource.registerPasswordString(text);
-            m_errStep = 0;
+            m_panel.acceptEntry();
         } else {
             m_workPasswordSource.registerPasswordString(QString());
             countWrongEntry();
@@ -111,15 +97,14 @@ void PasswordController::passwordSecreTextFieldAction(const QString &text)
 
 void PasswordController::countWrongEntry()
 {
-    ++m_errStep;
-    if (m_errStep > kWrongEntriesAllowed)
+    if (m_panel.countWrongEntry())
         closePanel(kCancelReturnCode);
 }
 
 void PasswordController::answerSegmentedControlAction(int segment)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"answerSegmentedControlAction", [&] {
-        if (!m_panelOpen)
+        if (!m_panel.isOpen())
             return;
         if (segment == kCancelSegment) {
             closePanel(kCancelReturnCode);
@@ -153,10 +138,8 @@ void PasswordController::postProtectedStateEvent(qint32 state, const QString &fi
 
 void PasswordController::closePanel(int returnCode)
 {
-    m_panelOpen = false;
-    m_lastReturnCode = returnCode;
-    if (m_view)
-        m_view->close(returnCode);
+    if (m_panel.isOpen())
+        m_panel.close(returnCode);
 }
 
 void PasswordController::reloadObject()
@@ -186,9 +169,7 @@ void PasswordController::reloadObject()
         const bool unlocked = m_workPasswordSource.stateOfTheKey();
         state.lockImageName = unlocked ? kUnlockedImage : kLockedImage;
         state.applyEnabled = unlocked;
-        m_fieldState = state;
-        if (m_view)
-            m_view->refresh(m_fieldState);
+        m_panel.refresh(state);
     });
 }
 
@@ -227,14 +208,14 @@ QString PasswordController::eventNameForState(qint32 state)
 QString PasswordController::titleGuidance() const
 {
     return QStringLiteral("%1\n%2 %3%4")
-        .arg(alertText(m_errStep == 0 ? "33001Uptake01" : "33001Uptake02"), protectedStateTitle(),
+        .arg(alertText(m_panel.errStep() == 0 ? "33001Uptake01" : "33001Uptake02"), protectedStateTitle(),
              alertText("33001Canceled01"), alertText("33001Canceled02"));
 }
 
 QString PasswordController::passwordGuidance() const
 {
     return QStringLiteral("%1\n%2 %3 %4 %5")
-        .arg(alertText(m_errStep == 0 ? "33002Uptake01" : "33002Uptake02"), protectedStateTitle(),
+        .arg(alertText(m_panel.errStep() == 0 ? "33002Uptake01" : "33002Uptake02"), protectedStateTitle(),
              alertText("33002Canceled01"), m_passwordSource.passwordTitle(), alertText("33002Canceled02"));
 }
 

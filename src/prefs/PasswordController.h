@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PasswordPanelSession.h"
 #include "PasswordPanelView.h"
 #include "PasswordSource.h"
 
@@ -18,12 +19,12 @@ class QObject;
 class PasswordController
 {
 public:
-    static constexpr int kApplyReturnCode = 128;
-    static constexpr int kCancelReturnCode = 129;
+    static constexpr int kApplyReturnCode = PasswordPanelSession::kApplyReturnCode;
+    static constexpr int kCancelReturnCode = PasswordPanelSession::kCancelReturnCode;
     static constexpr int kCancelSegment = 0;
     static constexpr int kApplySegment = 1;
     // The third wrong entry in a row cancels the panel.
-    static constexpr qint32 kWrongEntriesAllowed = 2;
+    static constexpr qint32 kWrongEntriesAllowed = PasswordPanelSession::kWrongEntriesAllowed;
 
     static inline const QString kLockedImage = QStringLiteral("NSLockLockedTemplate");
     static inline const QString kUnlockedImage = QStringLiteral("NSLockUnlockedTemplate");
@@ -36,8 +37,8 @@ public:
     PasswordController &operator=(const PasswordController &) = delete;
 
     // Not owned; the view must outlive its use here or be replaced first.
-    void setPanelView(PasswordPanelView *view) { m_view = view; }
-    PasswordPanelView *panelView() const { return m_view; }
+    void setPanelView(PasswordPanelView *view) { m_panel.setView(view); }
+    PasswordPanelView *panelView() const { return m_panel.view(); }
 
     // Sets what the user must enter: the title and the password (a verifier,
     // or a plain one from an older record), both non-empty, else false. The
@@ -61,12 +62,12 @@ public:
     const PasswordSource &workPasswordSource() const { return m_workPasswordSource; }
 
     // Shown as a sheet rather than a free panel.
-    bool panelState() const { return m_panelState; }
-    bool isPanelOpen() const { return m_panelOpen; }
-    qint32 errStep() const { return m_errStep; }
+    bool panelState() const { return m_panel.panelState(); }
+    bool isPanelOpen() const { return m_panel.isOpen(); }
+    qint32 errStep() const { return m_panel.errStep(); }
     // How the panel last closed (128 / 129); 0 while open or never closed.
-    int lastReturnCode() const { return m_lastReturnCode; }
-    const PasswordPanelView::FieldState &fieldState() const { return m_fieldState; }
+    int lastReturnCode() const { return m_panel.lastReturnCode(); }
+    const PasswordPanelView::FieldState &fieldState() const { return m_panel.fieldState(); }
 
     // The title shown for the protected state ("" for an unknown state).
     QString protectedStateTitle() const;
@@ -85,12 +86,7 @@ private:
     QString confirmedGuidance() const;
 
     NotificationCenter &m_center;
-    PasswordPanelView *m_view = nullptr;
-    bool m_panelState = false;
-    bool m_panelOpen = false;
+    PasswordPanelSession m_panel;
     PasswordSource m_passwordSource;
     PasswordSource m_workPasswordSource;
-    qint32 m_errStep = 0;
-    int m_lastReturnCode = 0;
-    PasswordPanelView::FieldState m_fieldState;
 };

@@ -26,22 +26,17 @@ SaveController &SaveController::sharedController()
 
 SaveController::SaveController(NotificationCenter &center, PasswordPanelView *view)
     : m_center(center)
-    , m_view(view)
 {
+    m_panel.setView(view);
 }
 
 void SaveController::resetForTesting()
 {
-    m_view = nullptr;
-    m_panelState = false;
-    m_panelOpen = false;
+    m_panel.reset();
     m_saveSource.initializationUserObject();
     m_cachesFolderID = 0;
     m_fileNameState = false;
     m_acceptedPassword.clear();
-    m_errStep = 0;
-    m_lastReturnCode = 0;
-    m_fieldState = PasswordPanelView::FieldState();
 }
 
 QString SaveController::openComment() const
@@ -73,20 +68,11 @@ void SaveController::openPanel(QObject *windowOrNull)
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"openPanel", [&] {
         if (!m_saveSource.confirmPasswordTitle() || !m_saveSource.confirmPasswordString())
             return;
-        m_errStep = 0;
         m_fileNameState = false;
         m_saveSource.registerStateOfTheKey(false);
         m_acceptedPassword.clear();
         m_saveSource.registerCommentString(openComment());
-        m_panelState = windowOrNull != nullptr;
-        m_panelOpen = true;
-        m_lastReturnCode = 0;
-        if (m_view) {
-            if (windowOrNull)
-                m_view->showAsSheet(windowOrNull);
-            else
-                m_view->showFree();
-        }
+        m_panel.show(windowOrNull);
         reloadObject();
     });
 }
@@ -94,11 +80,11 @@ void SaveController::openPanel(QObject *windowOrNull)
 void SaveController::accountTextFieldAction(const QString &text)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"accountTextFieldAction", [&] {
-        if (!m_panelOpen)
+        if (!m_panel.isOpen())
             return;
         if (!text.isEmpty() && text == m_saveSource.passwordTitle()) {
             m_fileNameState = true;
-            m_errStep = 0;
+            m_panel.acceptEntry();
             m_saveSource.registerCommentString(
                 QStringLiteral("%1\n%2").arg(alertText("08202Uptake"), alertText("08202Canceled01")));
         } else {
@@ -117,11 +103,11 @@ void SaveController::accountTextFieldAction(const QString &text)
 void SaveController::passwordSecreTextFieldAction(const QString &text)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"passwordSecreTextFieldAction", [&] {
-        if (!m_panelOpen || !m_fileNameState)
+        if (!m_panel.isOpen() || !m_fileNameState)
             return;
         const QString fileName = m_saveSource.fileNameString();
         if (PasswordVerifier::verify(m_saveSource.passwordString(), text)) {
-            m_errStep = 0;
+            m_panel.acceptEntry();
             m_saveSource.registerStateOfTheKey(true);
             m_acceptedPassword = text;
             m_saveSource.registerCommentString(QStringLiteral("%1\n%2%3").arg(
@@ -139,15 +125,14 @@ void SaveController::passwordSecreTextFieldAction(const QString &text)
 
 void SaveController::countWrongEntry()
 {
-    ++m_errStep;
-    if (m_errStep > kWrongEntriesAllowed)
+    if (m_panel.countWrongEntry())
         closePanel(kCancelReturnCode);
 }
 
 void SaveController::answerSegmentedControlAction(int segment)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"answerSegmentedControlAction", [&] {
-        if (!m_panelOpen)
+        if (!m_panel.isOpen())
             return;
         if (segment == kCancelSegment) {
             closePanel(kCancelReturnCode);
@@ -161,7 +146,7 @@ void SaveController::answerSegmentedControlAction(int segment)
 void SaveController::notPrivatePasswordButtonAction()
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"notPrivatePasswordButtonAction", [&] {
-        if (!m_panelOpen)
+        if (!m_panel.isOpen())
             return;
         closePanel(kApplyReturnCode);
         answerPasswordWithProtect(false);
@@ -182,11 +167,9 @@ void SaveController::answerPasswordWithProtect(bool protect)
 
 void SaveController::closePanel(int returnCode)
 {
-    m_panelOpen = false;
-    m_lastReturnCode = returnCode;
     m_acceptedPassword.clear();
-    if (m_view)
-        m_view->close(returnCode);
+    if (m_panel.isOpen())
+        m_panel.close(returnCode);
 }
 
 void SaveController::reloadObject()
@@ -201,8 +184,6 @@ void SaveController::reloadObject()
         state.commentText = m_saveSource.commentString();
         state.lockImageName = unlocked ? PasswordController::kUnlockedImage : PasswordController::kLockedImage;
         state.applyEnabled = unlocked;
-        m_fieldState = state;
-        if (m_view)
-            m_view->refresh(m_fieldState);
+        m_panel.refresh(state);
     });
 }

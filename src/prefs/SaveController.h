@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PasswordPanelSession.h"
 #include "PasswordPanelView.h"
 #include "SaveSource.h"
 
@@ -16,11 +17,11 @@ class QObject;
 class SaveController
 {
 public:
-    static constexpr int kApplyReturnCode = 128;
-    static constexpr int kCancelReturnCode = 129;
+    static constexpr int kApplyReturnCode = PasswordPanelSession::kApplyReturnCode;
+    static constexpr int kCancelReturnCode = PasswordPanelSession::kCancelReturnCode;
     static constexpr int kCancelSegment = 0;
     static constexpr int kApplySegment = 1;
-    static constexpr qint32 kWrongEntriesAllowed = 2;
+    static constexpr qint32 kWrongEntriesAllowed = PasswordPanelSession::kWrongEntriesAllowed;
 
     // Made on first use with the default notification centre.
     static SaveController &sharedController();
@@ -30,8 +31,8 @@ public:
     SaveController &operator=(const SaveController &) = delete;
 
     // Not owned; the view must outlive its use here or be replaced first.
-    void setPanelView(PasswordPanelView *view) { m_view = view; }
-    PasswordPanelView *panelView() const { return m_view; }
+    void setPanelView(PasswordPanelView *view) { m_panel.setView(view); }
+    PasswordPanelView *panelView() const { return m_panel.view(); }
 
     // The expected title and password (a verifier, or a plain one from an
     // older record), both non-empty, else false; then the document gives its
@@ -63,12 +64,12 @@ public:
     const SaveSource &saveSource() const { return m_saveSource; }
     bool stateOfTheKey() const { return m_saveSource.stateOfTheKey(); }
     bool fileNameState() const { return m_fileNameState; }
-    bool panelState() const { return m_panelState; }
-    bool isPanelOpen() const { return m_panelOpen; }
-    qint32 errStep() const { return m_errStep; }
+    bool panelState() const { return m_panel.panelState(); }
+    bool isPanelOpen() const { return m_panel.isOpen(); }
+    qint32 errStep() const { return m_panel.errStep(); }
     // How the panel last closed (128 / 129); 0 while open or never closed.
-    int lastReturnCode() const { return m_lastReturnCode; }
-    const PasswordPanelView::FieldState &fieldState() const { return m_fieldState; }
+    int lastReturnCode() const { return m_panel.lastReturnCode(); }
+    const PasswordPanelView::FieldState &fieldState() const { return m_panel.fieldState(); }
 
     // Back to a never-used controller without a view, so tests start clean.
     void resetForTesting();
@@ -78,15 +79,10 @@ private:
     void countWrongEntry();
 
     NotificationCenter &m_center;
-    PasswordPanelView *m_view = nullptr;
-    bool m_panelState = false;
-    bool m_panelOpen = false;
+    PasswordPanelSession m_panel;
     SaveSource m_saveSource;
     qint32 m_cachesFolderID = 0;
     bool m_fileNameState = false;
     // What the user typed once it verified, for the field to keep showing.
     QString m_acceptedPassword;
-    qint32 m_errStep = 0;
-    int m_lastReturnCode = 0;
-    PasswordPanelView::FieldState m_fieldState;
 };
