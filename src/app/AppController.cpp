@@ -11,6 +11,7 @@
 #include "platform/KeyedUnarchiver.h"
 #include "platform/ModelText.h"
 #include "prefs/PasswordController.h"
+#include "storage/AtomicPackageWriter.h"
 #include "storage/DirectoryWrapper.h"
 #include "tasks/IndicatorSource.h"
 #include "platform/LogCategories.h"
@@ -325,6 +326,8 @@ bool AppController::openDocumentWithFilePath(const QString &path, bool display)
         m_updateSituationDic = {{QStringLiteral("protectFileByPasswordWithState"), false},
                                 {QStringLiteral("passwordTitle"), QString()},
                                 {QStringLiteral("password"), QString()}};
+        // A save cut off between its two renames leaves only "NAME.bak".
+        AtomicPackageWriter::restoreLoneBackup(absolute);
         if (!registerDocumentWrapperAtPath(absolute) || !m_documentWrapper->isDirectory()
             || !m_documentWrapper->isReadable()) {
             ErrorLog::err(lcApp(), kClassWords, u"openDocumentWithFilePath", u"not a readable package");

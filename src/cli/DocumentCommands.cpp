@@ -43,21 +43,6 @@ int parse(QCommandLineParser &parser, const QStringList &arguments, Streams &io,
     return -1;
 }
 
-QString packagePath(const QString &path)
-{
-    return path.endsWith(u".pgcd"_s, Qt::CaseInsensitive) ? path : path + u".pgcd"_s;
-}
-
-// Makes the stored list with the title current.
-int openList(MyDocument *document, const QString &title, Streams &io)
-{
-    if (!document->documentSource()->listItemsSource()->titlelist().contains(title))
-        return CliExit::failure(io.err, u"the document holds no list titled \"%1\""_s.arg(title));
-    if (!document->openStoredListItem(title) || document->listItem()->columnTitlesArray().isEmpty())
-        return CliExit::failure(io.err, u"the list \"%1\" cannot be read"_s.arg(title));
-    return -1;
-}
-
 ImportReport reportFor(const ListItem &list)
 {
     ImportReport report;
@@ -93,7 +78,7 @@ int DocumentCommands::runNew(const QStringList &arguments)
         return code;
     if (!parser.isSet(import))
         return CliExit::usage(io.err, u"new needs --import FILE"_s);
-    const QString target = QFileInfo(packagePath(parser.positionalArguments().constFirst())).absoluteFilePath();
+    const QString target = QFileInfo(DocumentSession::packagePath(parser.positionalArguments().constFirst())).absoluteFilePath();
     if (QFileInfo::exists(target))
         return CliExit::failure(io.err, u"%1 exists already"_s.arg(target));
     const QString source = parser.value(import);
@@ -149,9 +134,7 @@ int DocumentCommands::runInfo(const QStringList &arguments)
     if (const int code = parse(parser, arguments, io, u"info"_s); code >= 0)
         return code;
     DocumentSession session;
-    if (!session.isReady())
-        return CliExit::failure(io.err, session.errorString());
-    MyDocument *document = session.openPackage(packagePath(parser.positionalArguments().constFirst()));
+    MyDocument *document = session.openPackage(DocumentSession::packagePath(parser.positionalArguments().constFirst()));
     if (!document)
         return CliExit::failure(io.err, session.errorString());
 
@@ -223,13 +206,9 @@ int DocumentCommands::runShow(const QStringList &arguments)
     if (parser.isSet(print) && parser.isSet(json))
         return CliExit::usage(io.err, u"--print and --json exclude each other"_s);
     DocumentSession session;
-    if (!session.isReady())
-        return CliExit::failure(io.err, session.errorString());
-    MyDocument *document = session.openPackage(packagePath(parser.positionalArguments().constFirst()));
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), parser.value(listOption));
     if (!document)
         return CliExit::failure(io.err, session.errorString());
-    if (const int code = openList(document, parser.value(listOption), io); code >= 0)
-        return code;
     const ListItem &list = *document->listItem();
     if (parser.isSet(json)) {
         ListItemPrinter::printJson(io.out, list, reportFor(list));
@@ -263,12 +242,8 @@ int DocumentCommands::runExport(const QStringList &arguments)
     if (!exporter.readOptions(parser, &usageError))
         return CliExit::usage(io.err, usageError);
     DocumentSession session;
-    if (!session.isReady())
-        return CliExit::failure(io.err, session.errorString());
-    MyDocument *document = session.openPackage(packagePath(parser.positionalArguments().constFirst()));
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), parser.value(listOption));
     if (!document)
         return CliExit::failure(io.err, session.errorString());
-    if (const int code = openList(document, parser.value(listOption), io); code >= 0)
-        return code;
     return exporter.run(*document->listItem(), 0, io.out, io.err);
 }

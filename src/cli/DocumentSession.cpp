@@ -6,6 +6,9 @@
 #include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "app/MyDocumentController.h"
+#include "document/DocumentSource.h"
+#include "list/ListItem.h"
+#include "list/ListItemsSource.h"
 #include "platform/ModelText.h"
 #include "platform/NotificationCenter.h"
 #include "prefs/DomainObject.h"
@@ -92,8 +95,34 @@ MyDocument *DocumentSession::newDocument()
     return static_cast<MyDocument *>(m_app->documentController()->newDocument());
 }
 
+QString DocumentSession::packagePath(const QString &path)
+{
+    return path.endsWith(u".pgcd"_s, Qt::CaseInsensitive) ? path : path + u".pgcd"_s;
+}
+
+MyDocument *DocumentSession::openList(const QString &path, const QString &title)
+{
+    MyDocument *document = openPackage(packagePath(path));
+    if (!document)
+        return nullptr;
+    if (!document->documentSource()->listItemsSource()->titlelist().contains(title)) {
+        m_error = u"the document holds no list titled \"%1\""_s.arg(title);
+        return nullptr;
+    }
+    if (!document->openStoredListItem(title) || document->listItem()->columnTitlesArray().isEmpty()) {
+        m_error = u"the list \"%1\" cannot be read"_s.arg(title);
+        return nullptr;
+    }
+    // Opening and reading leave the document clean, so a change from here
+    // on is the caller's.
+    document->updateChangeCountAs(false);
+    return document;
+}
+
 MyDocument *DocumentSession::openPackage(const QString &path)
 {
+    if (!m_ready)
+        return nullptr;
     const QFileInfo info(path);
     if (!info.isDir()) {
         m_error = u"%1: not a document package"_s.arg(path);

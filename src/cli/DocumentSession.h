@@ -29,6 +29,12 @@ public:
     // Runs the application's open flow for the package, asking for the
     // password when it is protected; null with errorString() on failure.
     MyDocument *openPackage(const QString &path);
+    // The package at path (".pgcd" added when missing) with the stored list
+    // of that title made current; null with errorString() on failure.
+    MyDocument *openList(const QString &path, const QString &title);
+    // "NAME" -> "NAME.pgcd"; a path with the extension stays.
+    static QString packagePath(const QString &path);
+
     // Saves to path (in place when empty) and waits for the end.
     bool save(MyDocument *document, const QString &path = QString());
     // Protects the next saves with this title and password.

@@ -33,37 +33,6 @@ struct Streams
     QTextStream err{stderr};
 };
 
-QString packagePath(const QString &path)
-{
-    return path.endsWith(u".pgcd"_s, Qt::CaseInsensitive) ? path : path + u".pgcd"_s;
-}
-
-// Opens the package and makes the stored list current; null after reporting.
-MyDocument *openList(DocumentSession &session, const QString &path, const QString &title, Streams &io)
-{
-    if (!session.isReady()) {
-        CliExit::failure(io.err, session.errorString());
-        return nullptr;
-    }
-    MyDocument *document = session.openPackage(packagePath(path));
-    if (!document) {
-        CliExit::failure(io.err, session.errorString());
-        return nullptr;
-    }
-    if (!document->documentSource()->listItemsSource()->titlelist().contains(title)) {
-        CliExit::failure(io.err, u"the document holds no list titled \"%1\""_s.arg(title));
-        return nullptr;
-    }
-    if (!document->openStoredListItem(title) || document->listItem()->columnTitlesArray().isEmpty()) {
-        CliExit::failure(io.err, u"the list \"%1\" cannot be read"_s.arg(title));
-        return nullptr;
-    }
-    // Opening and reading leave the document clean, so any change from here
-    // on is the script's.
-    document->updateChangeCountAs(false);
-    return document;
-}
-
 QString answerText(qint32 type, const QVariant &value)
 {
     switch (type) {
@@ -157,9 +126,9 @@ int ScriptCommands::runOption(const QStringList &arguments)
 
     DocumentSession session;
     const QString title = parser.value(listOption);
-    MyDocument *document = openList(session, parser.positionalArguments().constFirst(), title, io);
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), title);
     if (!document)
-        return CliExit::kFailure;
+        return CliExit::failure(io.err, session.errorString());
     OptionObjectSource *stored = document->listItem()->optionObjectSource();
     if (!stored->setOptionObject(sources, optionTitle) || !stored->readDevelopOptionTitle(optionTitle)
         || !document->storeCurrentListItem(title, false) || !session.save(document))
@@ -192,9 +161,9 @@ int ScriptCommands::runRun(const QStringList &arguments)
 
     DocumentSession session;
     const QString title = parser.value(listOption);
-    MyDocument *document = openList(session, parser.positionalArguments().constFirst(), title, io);
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), title);
     if (!document)
-        return CliExit::kFailure;
+        return CliExit::failure(io.err, session.errorString());
     OptionObjectSource options(*document->listItem()->optionObjectSource());
     const QString optionTitle = parser.isSet(option) ? parser.value(option) : options.optionTitle();
     if (!optionTitle.isEmpty() && !options.readDevelopOptionTitle(optionTitle))
@@ -240,9 +209,9 @@ int ScriptCommands::runEval(const QStringList &arguments)
         return CliExit::usage(io.err, u"eval takes DOC.pgcd --list T 'CODE'"_s);
 
     DocumentSession session;
-    MyDocument *document = openList(session, parser.positionalArguments().constFirst(), parser.value(listOption), io);
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), parser.value(listOption));
     if (!document)
-        return CliExit::kFailure;
+        return CliExit::failure(io.err, session.errorString());
     OptionSource source;
     source.initializationUserObject();
     source.registerSourceTitle(u"eval"_s);
