@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-l10n-tools libgl-dev libxkbcommon-dev
   qt6-qpa-plugins
-  libsodium-dev zlib1g-dev
+  libsodium-dev zlib1g-dev libzstd-dev
   clang libclang-rt-14-dev
   python3-pandas
 )

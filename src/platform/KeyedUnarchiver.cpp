@@ -1,5 +1,6 @@
 #include "KeyedUnarchiver.h"
 
+#include "ArchiveCompression.h"
 #include "ArchiveDocument.h"
 #include "ArchiveParser.h"
 
@@ -8,7 +9,8 @@ KeyedUnarchiver::KeyedUnarchiver(QByteArrayView data) : KeyedUnarchiver(data, Li
 KeyedUnarchiver::KeyedUnarchiver(QByteArrayView data, const Limits &limits)
     : m_document(std::make_shared<ArchiveDocument>())
 {
-    ArchiveParser::parse(*m_document, data, limits.maxDepth, limits.maxBytes);
+    if (!unpackIfCompressed(data, limits))
+        ArchiveParser::parse(*m_document, data, limits.maxDepth, limits.maxBytes);
 }
 
 KeyedUnarchiver::KeyedUnarchiver(const QByteArray &data) : KeyedUnarchiver(data, Limits{}) {}
@@ -16,7 +18,21 @@ KeyedUnarchiver::KeyedUnarchiver(const QByteArray &data) : KeyedUnarchiver(data,
 KeyedUnarchiver::KeyedUnarchiver(const QByteArray &data, const Limits &limits)
     : m_document(std::make_shared<ArchiveDocument>())
 {
-    ArchiveParser::parse(*m_document, data, limits.maxDepth, limits.maxBytes);
+    if (!unpackIfCompressed(data, limits))
+        ArchiveParser::parse(*m_document, data, limits.maxDepth, limits.maxBytes);
+}
+
+bool KeyedUnarchiver::unpackIfCompressed(QByteArrayView data, const Limits &limits)
+{
+    if (!ArchiveCompression::isCompressed(data))
+        return false;
+    QByteArray plain;
+    QString error;
+    if (ArchiveCompression::decompress(data, limits.maxBytes, &plain, &error))
+        ArchiveParser::parse(*m_document, plain, limits.maxDepth, limits.maxBytes);
+    else
+        m_document->fail(error);
+    return true;
 }
 
 KeyedUnarchiver::~KeyedUnarchiver() = default;

@@ -60,6 +60,8 @@ public:
     }
 
 private:
+    // Parses a compressed archive's contents; false for a plain archive.
+    bool unpackIfCompressed(QByteArrayView data, const Limits &limits);
     template<class T>
     std::unique_ptr<T> topLevelObject(QStringView key, QString *error)
     {

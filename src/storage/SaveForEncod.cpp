@@ -4,6 +4,7 @@
 #include "PackageEntries.h"
 #include "platform/ArchivableSnapshot.h"
 #include "platform/ErrorLog.h"
+#include "platform/ArchiveCompression.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
@@ -102,6 +103,8 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
                 data.clear();
             }
         }
+        if (!data.isEmpty())
+            data = ArchiveCompression::compress(data);
     } catch (...) {
         data.clear();
     }

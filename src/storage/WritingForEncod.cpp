@@ -4,6 +4,7 @@
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
+#include "platform/ArchiveCompression.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
@@ -90,6 +91,8 @@ bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
         if (list) {
             QString error;
             data = KeyedArchiver::archivedData(*list, kListItemKey, &error);
+            if (!data.isEmpty())
+                data = ArchiveCompression::compress(data);
             if (data.isEmpty())
                 ErrorLog::err(lcStorage(), kClassWords, operation, error);
         }

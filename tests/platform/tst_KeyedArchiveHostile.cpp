@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 
 #include "platform/ArchiveArray.h"
+#include "platform/ArchiveCompression.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
@@ -13,6 +14,8 @@
 #include <QTest>
 
 #include <functional>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -294,6 +297,38 @@ private Q_SLOTS:
         KeyedUnarchiver::Limits shallow;
         shallow.maxDepth = 2;
         QVERIFY(!KeyedUnarchiver(bytes, shallow).isValid());
+    }
+
+    void compressedArchives()
+    {
+        const QByteArray plain = validItemArchive();
+        const QByteArray packed = ArchiveCompression::compress(plain);
+        QVERIFY(ArchiveCompression::isCompressed(packed));
+        QVERIFY(!ArchiveCompression::isCompressed(plain));
+        KeyedUnarchiver unpacked(packed);
+        QVERIFY2(unpacked.isValid(), qPrintable(unpacked.errorString()));
+        QCOMPARE(unpacked.root().allKeys(), KeyedUnarchiver(plain).root().allKeys());
+        ArchiveWalker::probeWrongKinds = false;
+        ArchiveWalker::walk(unpacked.root());
+        ArchiveWalker::probeWrongKinds = true;
+        QVERIFY(unpacked.isValid());
+
+        // The limit holds for what the frame unpacks to, not what it claims.
+        KeyedUnarchiver::Limits small;
+        small.maxBytes = plain.size() - 1;
+        QVERIFY(!KeyedUnarchiver(packed, small).isValid());
+        const QByteArray bomb = ArchiveCompression::compress(QByteArray(64 << 20, '\0'));
+        QVERIFY(bomb.size() < 64 << 10);
+        small.maxBytes = 1 << 20;
+        KeyedUnarchiver exploded(bomb, small);
+        QVERIFY(!exploded.isValid());
+        QVERIFY2(exploded.errorString().contains(u"more than"_s), qPrintable(exploded.errorString()));
+
+        for (qsizetype cut = 4; cut < packed.size(); cut += qMax<qsizetype>(1, packed.size() / 40))
+            QVERIFY(!KeyedUnarchiver(packed.left(cut)).isValid());
+        QByteArray damaged = packed;
+        damaged[damaged.size() / 2] = char(damaged.at(damaged.size() / 2) ^ 0x5a);
+        QVERIFY(!KeyedUnarchiver(damaged).isValid()); // the frame carries a checksum
     }
 
     void everyTruncationIsRefused()

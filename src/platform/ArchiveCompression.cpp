@@ -1,0 +1,100 @@
+#include "ArchiveCompression.h"
+
+#include <zstd.h>
+
+#include <memory>
+
+namespace {
+
+constexpr unsigned char kMagic[] = {0x28, 0xB5, 0x2F, 0xFD};
+// Level 1 with two threads: most of what a list archive repeats goes at
+// several hundred MB/s; higher levels cost seconds for little gain.
+constexpr int kLevel = 1;
+constexpr int kWorkers = 2;
+constexpr qsizetype kGrowStep = qsizetype(16) << 20;
+
+struct ContextDeleter
+{
+    void operator()(ZSTD_CCtx *context) const { ZSTD_freeCCtx(context); }
+    void operator()(ZSTD_DCtx *context) const { ZSTD_freeDCtx(context); }
+};
+
+} // namespace
+
+bool ArchiveCompression::isCompressed(QByteArrayView data)
+{
+    return data.size() >= qsizetype(sizeof kMagic)
+        && std::equal(std::begin(kMagic), std::end(kMagic), reinterpret_cast<const unsigned char *>(data.data()));
+}
+
+QByteArray ArchiveCompression::compress(QByteArrayView data)
+{
+    std::unique_ptr<ZSTD_CCtx, ContextDeleter> context(ZSTD_createCCtx());
+    if (!context)
+        return {};
+    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, kLevel);
+    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_nbWorkers, kWorkers); // ignored without thread support
+    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
+    ZSTD_CCtx_setPledgedSrcSize(context.get(), quint64(data.size()));
+    QByteArray out;
+    out.resize(qsizetype(ZSTD_compressBound(size_t(data.size()))));
+    const size_t written = ZSTD_compress2(context.get(), out.data(), size_t(out.size()), data.data(),
+                                          size_t(data.size()));
+    if (ZSTD_isError(written))
+        return {};
+    out.resize(qsizetype(written));
+    out.squeeze();
+    return out;
+}
+
+bool ArchiveCompression::decompress(QByteArrayView data, qint64 maxBytes, QByteArray *out, QString *error)
+{
+    std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
+    if (!context) {
+        *error = QStringLiteral("out of memory");
+        return false;
+    }
+    // A declared size is only a hint: it is trusted up to the limit and the
+    // output still grows only as bytes really come.
+    const unsigned long long declared = ZSTD_getFrameContentSize(data.data(), size_t(data.size()));
+    qsizetype capacity = kGrowStep;
+    if (declared != ZSTD_CONTENTSIZE_UNKNOWN && declared != ZSTD_CONTENTSIZE_ERROR
+        && declared <= quint64(maxBytes)) {
+        // A tiny frame may claim gigabytes; believe it only as far as real
+        // archives compress.
+        const quint64 plausible = qMax<quint64>(quint64(kGrowStep) * 4, quint64(data.size()) * 32);
+        capacity = qsizetype(qMax<quint64>(qMin(declared, plausible), 1));
+    }
+    out->clear();
+    out->resize(capacity);
+    ZSTD_inBuffer input{data.data(), size_t(data.size()), 0};
+    ZSTD_outBuffer output{out->data(), size_t(out->size()), 0};
+    size_t result = 1;
+    while (true) {
+        result = ZSTD_decompressStream(context.get(), &output, &input);
+        if (ZSTD_isError(result)) {
+            *error = QStringLiteral("the compressed archive is damaged (%1)")
+                         .arg(QString::fromLatin1(ZSTD_getErrorName(result)));
+            return false;
+        }
+        if (result == 0 && input.pos == input.size)
+            break;
+        if (output.pos == output.size) {
+            if (qint64(out->size()) >= maxBytes) {
+                *error = QStringLiteral("the compressed archive unpacks to more than %1 bytes").arg(maxBytes);
+                return false;
+            }
+            const qint64 current = out->size();
+            const qsizetype grown = qsizetype(qMin<qint64>(maxBytes, qMax(current + kGrowStep, current + current / 2)));
+            out->resize(grown);
+            output.dst = out->data();
+            output.size = size_t(out->size());
+        } else if (input.pos == input.size) {
+            // Nothing left to read, yet the frame is not complete.
+            *error = QStringLiteral("the compressed archive is truncated");
+            return false;
+        }
+    }
+    out->resize(qsizetype(output.pos));
+    return true;
+}
