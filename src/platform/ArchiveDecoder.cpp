@@ -73,6 +73,13 @@ AttributedText ArchiveDecoder::decodeAttributedText(QStringView key) const
     return m_document ? m_document->toAttributedText(valueNode(key), at(key)) : AttributedText();
 }
 
+AttributedText ArchiveDecoder::decodeAttributedTextAt(qsizetype index) const
+{
+    return m_document ? m_document->toAttributedText(m_document->valueAt(m_node, index),
+                                                     ArchiveDocument::Location{QStringView(), index})
+                      : AttributedText();
+}
+
 QRectF ArchiveDecoder::decodeRect(QStringView key) const
 {
     return m_document ? m_document->toRect(valueNode(key), at(key)) : QRectF();

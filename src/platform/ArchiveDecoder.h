@@ -38,6 +38,9 @@ public:
     QString decodeString(QStringView key) const;
     QByteArray decodeData(QStringView key) const;
     AttributedText decodeAttributedText(QStringView key) const;
+    // By position in allKeys() order, for callers walking every entry: a
+    // lookup by key costs a scan of the keys.
+    AttributedText decodeAttributedTextAt(qsizetype index) const;
     QRectF decodeRect(QStringView key) const;
     QPointF decodePoint(QStringView key) const;
     QSizeF decodeSize(QStringView key) const;

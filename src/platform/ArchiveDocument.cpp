@@ -117,6 +117,15 @@ QStringList ArchiveDocument::keys(quint32 mapNode) const
     return result;
 }
 
+quint32 ArchiveDocument::valueAt(quint32 mapNode, qsizetype index) const
+{
+    const Node &map = m_nodes[mapNode];
+    if ((map.type != NodeType::Dictionary && map.type != NodeType::Object) || index < 0
+        || quint64(index) >= map.count)
+        return 0;
+    return m_entries[quint32(map.payload) + quint32(index)].value;
+}
+
 QString ArchiveDocument::className(quint32 objectNode) const
 {
     const Node &object = m_nodes[objectNode];

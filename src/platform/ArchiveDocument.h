@@ -80,6 +80,8 @@ public:
 
     quint32 lookup(quint32 mapNode, QStringView key) const; // 0 when absent
     QStringList keys(quint32 mapNode) const;
+    // The value of the entry at a position in stored order; 0 out of range.
+    quint32 valueAt(quint32 mapNode, qsizetype index) const;
     QString className(quint32 objectNode) const;
     qsizetype arraySize(quint32 arrayNode) const;
     quint32 arrayElement(quint32 arrayNode, qsizetype index) const; // 0 when out of range
