@@ -5,6 +5,7 @@
 //   bench_package [rows]     (default 1,000,000; ten text columns each)
 
 #include "document/DocumentSource.h"
+#include "BenchList.h"
 #include "list/ListItem.h"
 #include "list/ListItemsSource.h"
 #include "platform/ArchivableSnapshot.h"
@@ -31,63 +32,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kColumns = 10;
-
-const QStringList &columnTitles()
-{
-    static const QStringList titles = {
-        u"ID"_s,   u"Name"_s,    u"Kana"_s,    u"Postcode"_s, u"Address"_s,
-        u"Phone"_s, u"Mail"_s,   u"Company"_s, u"Section"_s,  u"Note"_s,
-    };
-    return titles;
-}
-
-// Rows of lower-case ASCII cells, 8 to 12 characters, from a fixed seed.
-std::shared_ptr<ListItem> makeList(qsizetype rowCount)
-{
-    const QStringList &titles = columnTitles();
-    const RowSchema::Ptr schema = RowSchema::make(QStringList{Row::kOptionKey} + titles);
-    std::mt19937 random(20240611u);
-    std::uniform_int_distribution<int> length(8, 12);
-    std::uniform_int_distribution<int> letter(0, 25);
-
-    QList<char16_t> buffer(kColumns * 12);
-    QList<QStringView> cells(kColumns + 1);
-    RowList rows;
-    rows.reserve(rowCount);
-    for (qsizetype r = 0; r < rowCount; ++r) {
-        qsizetype used = 0;
-        cells[0] = QStringView();
-        for (int c = 0; c < kColumns; ++c) {
-            const int n = length(random);
-            for (int i = 0; i < n; ++i)
-                buffer[used + i] = char16_t(u'a' + letter(random));
-            cells[c + 1] = QStringView(buffer.constData() + used, n);
-            used += n;
-        }
-        rows.append(Row::fromTexts(schema, cells));
-    }
-
-    auto list = std::make_shared<ListItem>();
-    list->registerColumnTitlesArray(QStringList{Row::kIndicationKey, Row::kOptionKey} + titles);
-    list->makingColumnTitlesDic();
-    for (const QString &title : titles)
-        list->setColumnTitlesWidth(120.0f, title);
-    list->registerTableItemObjectArray(std::move(rows));
-    return list;
-}
-
 // The rows as plain CSV (UTF-8, LF); the generated cells need no quoting.
 qint64 writeCsv(const ListItem &list, const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return -1;
-    const QStringList &titles = columnTitles();
+    const QStringList &titles = BenchList::columnTitles();
     QString text = titles.join(u',') + u'\n';
     const RowList rows = list.tableItemObjectArray();
     for (const Row &row : rows) {
-        for (int c = 0; c < kColumns; ++c) {
+        for (int c = 0; c < BenchList::kColumns; ++c) {
             if (c > 0)
                 text += u',';
             text += row.cellText(titles.at(c));
@@ -110,12 +65,6 @@ qint64 folderBytes(const QString &path)
     return total;
 }
 
-void line(const char *figure, double value, const char *unit, const char *note = "")
-{
-    std::printf("%-28s %12.3f %-6s %s\n", figure, value, unit, note);
-    std::fflush(stdout);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -126,7 +75,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: bench_package [rows]\n");
         return 2;
     }
-    std::printf("rows %lld, columns %d\n", static_cast<long long>(rowCount), kColumns);
+    std::printf("rows %lld, columns %d\n", static_cast<long long>(rowCount), BenchList::kColumns);
 
     QTemporaryDir dir;
     if (!dir.isValid()) {
@@ -141,8 +90,8 @@ int main(int argc, char **argv)
 
     QElapsedTimer timer;
     timer.start();
-    const ListItemPtr list = makeList(rowCount);
-    line("build list", timer.nsecsElapsed() / 1e9, "s");
+    const ListItemPtr list = BenchList::make(rowCount);
+    BenchList::line("build list", timer.nsecsElapsed() / 1e9, "s");
 
     // Workers post to a centre nobody observes, so only their own work counts.
     NotificationCenter quiet;
@@ -151,7 +100,7 @@ int main(int argc, char **argv)
         // The encoding alone, which the list write and the save both include.
         timer.restart();
         const QByteArray bytes = KeyedArchiver::archivedData(*list, u"listItem");
-        line("encode list (no disk)", timer.nsecsElapsed() / 1e9, "s");
+        BenchList::line("encode list (no disk)", timer.nsecsElapsed() / 1e9, "s");
     }
 
     {
@@ -166,7 +115,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "list write failed\n");
             return 1;
         }
-        line("write list file (242)", timer.nsecsElapsed() / 1e9, "s");
+        BenchList::line("write list file (242)", timer.nsecsElapsed() / 1e9, "s");
     }
 
     // The document's root as a save takes it: the list is the open one and is
@@ -179,7 +128,7 @@ int main(int argc, char **argv)
     timer.restart();
     const ArchivableSnapshotPtr root =
         std::make_shared<ArchivableSnapshotOf<DocumentSource>>(document.snapshot(), rowCount);
-    line("snapshot of the root", timer.nsecsElapsed() / 1e9, "s");
+    BenchList::line("snapshot of the root", timer.nsecsElapsed() / 1e9, "s");
     const QVariantMap saveTask = {{u"cachesFolderID"_s, 1}, {u"targeted"_s, 202}, {u"folderPath"_s, work},
                                   {u"filePath"_s, package}, {u"documentSource"_s, QVariant::fromValue(root)}};
     for (const char *figure : {"save new package (202)", "save over package (202)"}) {
@@ -190,7 +139,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "save failed\n");
             return 1;
         }
-        line(figure, timer.nsecsElapsed() / 1e9, "s");
+        BenchList::line(figure, timer.nsecsElapsed() / 1e9, "s");
     }
 
     {
@@ -222,20 +171,20 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "reopen failed or read back different rows\n");
             return 1;
         }
-        line("reopen: copy (101)", loadSeconds, "s");
-        line("reopen: copy + root", rootSeconds, "s");
-        line("reopen: copy + root + list (243)", reopenSeconds, "s");
+        BenchList::line("reopen: copy (101)", loadSeconds, "s");
+        BenchList::line("reopen: copy + root", rootSeconds, "s");
+        BenchList::line("reopen: copy + root + list (243)", reopenSeconds, "s");
     }
 
     const qint64 listBytes = QFileInfo(work + u"/id1.listItems"_s).size();
     const qint64 rootBytes = QFileInfo(work + u"/documentSource.pagestyle"_s).size();
     const qint64 packageBytes = folderBytes(package);
     const qint64 csvBytes = writeCsv(*list, dir.filePath(u"bench.csv"_s));
-    line("list file size", double(listBytes) / 1e6, "MB");
-    line("root file size", double(rootBytes) / 1e6, "MB");
-    line("package size", double(packageBytes) / 1e6, "MB");
-    line("same rows as CSV", double(csvBytes) / 1e6, "MB");
-    line("list file / CSV", double(listBytes) / double(csvBytes), "x");
-    line("package / CSV", double(packageBytes) / double(csvBytes), "x");
+    BenchList::line("list file size", double(listBytes) / 1e6, "MB");
+    BenchList::line("root file size", double(rootBytes) / 1e6, "MB");
+    BenchList::line("package size", double(packageBytes) / 1e6, "MB");
+    BenchList::line("same rows as CSV", double(csvBytes) / 1e6, "MB");
+    BenchList::line("list file / CSV", double(listBytes) / double(csvBytes), "x");
+    BenchList::line("package / CSV", double(packageBytes) / double(csvBytes), "x");
     return 0;
 }
