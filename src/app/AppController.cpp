@@ -13,7 +13,7 @@
 #include "prefs/PasswordController.h"
 #include "storage/AtomicPackageWriter.h"
 #include "storage/DirectoryWrapper.h"
-#include "tasks/IndicatorSource.h"
+#include "tasks/ProgressReport.h"
 #include "platform/LogCategories.h"
 #include "prefs/AdvancedObject.h"
 #include "prefs/DomainObject.h"
@@ -436,11 +436,7 @@ QString AppController::fileCachesFolderPath()
 
 void AppController::indicatorAtStep(int step, double count, const QString &message)
 {
-    IndicatorSource &source = IndicatorController::sharedController().indicatorSource();
-    source.registerIndicatorStep(step);
-    source.registerIndicatorCount(count);
-    source.registerIndicatorMessage(message);
-    IndicatorController::sharedController().reloadObject();
+    IndicatorController::sharedController().indicatorStep(ProgressReport::payload(step, count, message));
 }
 
 void AppController::answerPasswordWithOpenFileNotification(const Notification &notification)

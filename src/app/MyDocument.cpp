@@ -28,7 +28,6 @@
 #include "prefs/SecurityObject.h"
 #include "script/OptionObjectSourcePtr.h"
 #include "tasks/IndicatorController.h"
-#include "tasks/IndicatorSource.h"
 #include "tasks/ProgressReport.h"
 
 #include <QDir>
@@ -50,17 +49,6 @@ const QString kProtectKey = u"protectFileByPasswordWithState"_s;
 const QString kShowItemsStep = u"notifIndicatorStepOfShowItems"_s;
 constexpr int kMarkPanelRows = 99;
 
-// The one place document-level steps go to the panel: the progress model
-// listens for the workers' own step names, so the document reports on the
-// model directly.
-void reportOnPanel(int step, double count, const QString &message)
-{
-    IndicatorSource &source = IndicatorController::sharedController().indicatorSource();
-    source.registerIndicatorStep(step);
-    source.registerIndicatorCount(count);
-    source.registerIndicatorMessage(message);
-    IndicatorController::sharedController().reloadObject();
-}
 } // namespace
 
 MyDocument::MyDocument(MyDocumentController *controller, const QString &displayName,
@@ -407,7 +395,9 @@ bool MyDocument::register_searchTitle(const QString &title)
 
 void MyDocument::indicatorAtStep(int step, double count, const QString &message)
 {
-    reportOnPanel(step, count, message);
+    // The progress model listens for the workers' step names only, so the
+    // document reports on it directly.
+    IndicatorController::sharedController().indicatorStep(ProgressReport::payload(step, count, message));
 }
 
 bool MyDocument::selfIndicator(const QVariantMap &request)
