@@ -2,7 +2,7 @@
 
 #include "MyDocumentController.h"
 
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "document/FileAttribute.h"
 #include "document/MainSplitSource.h"

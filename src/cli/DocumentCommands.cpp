@@ -8,7 +8,7 @@
 
 #include "app/MyDocument.h"
 #include "convert/CSVtoLMSConversion.h"
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "document/RootCachesFolder.h"
 #include "list/ListItem.h"

@@ -1,6 +1,6 @@
 #include "ItemsEditingSource.h"
 
-#include "document/ImportFilePath.h"
+#include "platform/ImportFilePath.h"
 #include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"

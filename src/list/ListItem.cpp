@@ -1,6 +1,6 @@
 #include "ListItem.h"
 
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"

@@ -2,8 +2,8 @@
 
 #include "ItemsEditingSource.h"
 #include "SearchEditingSource.h"
-#include "document/CreatorInformation.h"
-#include "document/WorkOfCachesFolder.h"
+#include "list/CreatorInformation.h"
+#include "platform/WorkOfCachesFolder.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"

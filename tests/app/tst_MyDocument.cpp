@@ -6,7 +6,7 @@
 #include "app/ScriptRequestResponder.h"
 #include "script/OptionObjectSource.h"
 #include "script/OptionSource.h"
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "document/RootCachesFolder.h"
 #include "list/ListItem.h"

@@ -1,5 +1,5 @@
 #include "support/StoredKeys.h"
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "list/ListItem.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
