@@ -27,13 +27,13 @@
 #include "prefs/SaveController.h"
 #include "prefs/SecurityObject.h"
 #include "script/OptionObjectSourcePtr.h"
+#include "storage/AtomicFileWriter.h"
 #include "tasks/IndicatorController.h"
 #include "tasks/ProgressReport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -302,10 +302,13 @@ bool MyDocument::inspectUpdateSituationDic(const QVariantMap &stored) const
 {
     if (stored.isEmpty())
         return false;
-    const QVariantMap opened = m_controller ? m_controller->updateSituationDic() : QVariantMap();
-    if (!opened.value(kProtectKey).toBool())
+    // The open flow asked for the password of whichever record said
+    // protected; a root that says protected must be the one it matched.
+    if (!stored.value(kProtectKey).toBool())
         return true;
-    return opened.value(u"passwordTitle"_s).toString() == stored.value(u"passwordTitle"_s).toString()
+    const QVariantMap opened = m_controller ? m_controller->updateSituationDic() : QVariantMap();
+    return opened.value(kProtectKey).toBool()
+        && opened.value(u"passwordTitle"_s).toString() == stored.value(u"passwordTitle"_s).toString()
         && opened.value(u"password"_s).toString() == stored.value(u"password"_s).toString();
 }
 
@@ -536,7 +539,11 @@ void MyDocument::privatePasswordWithState(const QString &path, bool confirmAllow
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"privatePasswordWithState", [&] {
         const bool protect = protectionWanted();
-        rebuildProtection(protect);
+        // Only the save panel's answer may drop the protection a document
+        // was opened with.
+        const bool keep = !protect && documentSource()->privatePasswordWithState();
+        if (!keep)
+            rebuildProtection(protect);
         const PrivatePasswordObject *security = securityObject();
         if (protect && confirmAllowed && security->saveItNewlyConfirmWithState()) {
             const QString title = security->privatePasswordTitleString();
@@ -551,7 +558,7 @@ void MyDocument::privatePasswordWithState(const QString &path, bool confirmAllow
             });
             return;
         }
-        if (writeProtectionFile(protect))
+        if (writeProtectionFile(protect || keep))
             startSaveAtPath(path);
     });
 }
@@ -569,8 +576,11 @@ bool MyDocument::writeProtectionFile(bool protect)
         archiver.encoder().encodeValue(record, kProtectionKey);
         if (!archiver.finish())
             return false;
-        QSaveFile file(QDir(folder).filePath(kProtectionFileName));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        QString error;
+        if (AtomicFileWriter::writeFile(QDir(folder).filePath(kProtectionFileName), bytes, &error, false))
+            return true;
+        ErrorLog::err(lcDocument(), kClassWords, u"writeProtectionFile", error);
+        return false;
     });
 }
 
