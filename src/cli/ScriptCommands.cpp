@@ -199,7 +199,7 @@ int ScriptCommands::runEval(const QStringList &arguments)
         "the document is never changed."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package."_s);
-    parser.addPositionalArgument(u"CODE"_s, u"The code, e.g. '=[Command:items:row:0 title:[ColumnTitle:Price]]*2'."_s);
+    parser.addPositionalArgument(u"CODE"_s, u"The code, e.g. '[Command:items:row:0 title:[ColumnTitle:Price]]' (the first row's Price)."_s);
     const QCommandLineOption listOption(u"list"_s, u"The list's title."_s, u"T"_s);
     parser.addOption(listOption);
     Streams io;

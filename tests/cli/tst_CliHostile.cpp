@@ -353,6 +353,22 @@ private Q_SLOTS:
         QVERIFY(entriesMatching(m_dir.path(), u".Shared.pgcd*"_s).isEmpty());
     }
 
+    void helpExampleWorks()
+    {
+        const Run help = cli({u"eval"_s, u"--help"_s}, environment());
+        QCOMPARE(help.code, 0);
+        const QByteArray marker = "e.g. '";
+        const qsizetype start = help.out.indexOf(marker) + marker.size();
+        const qsizetype end = help.out.indexOf('\'', start);
+        QVERIFY(start >= marker.size() && end > start);
+        const QString package = m_dir.filePath(u"shop.pgcd"_s);
+        QVERIFY(copyTree(QStringLiteral(ROWSMITH_SAMPLES "/shop.pgcd"), package));
+        const Run run = cli({u"eval"_s, package, u"--list"_s, u"Shop"_s, QString::fromUtf8(help.out.mid(start, end - start))},
+                            environment());
+        QVERIFY2(run.code == 0, run.err.constData());
+        QCOMPARE(run.out.trimmed(), QByteArray("type 4: 120"));
+    }
+
     void killedRunsAreClearedLater()
     {
         const QString package = makePackage(u"Killed.pgcd"_s, password(), {u"--protect"_s});
