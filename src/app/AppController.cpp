@@ -29,6 +29,8 @@
 #include <QLockFile>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 static const QString kClassWords = QStringLiteral("App Controller");
 static constexpr int kLoadFailedStep = 10105;
 
@@ -149,7 +151,9 @@ bool AppController::acquireInstanceLock()
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
         ErrorLog::err(lcApp(), kClassWords, u"acquireInstanceLock",
-                      u"another running copy holds the caches folder tree");
+                      lock->error() == QLockFile::LockFailedError
+                          ? u"another running copy holds the caches folder tree"_s
+                          : u"the caches folder tree cannot be written (the disk may be full): %1"_s.arg(domain));
         return false;
     }
     m_instanceLock = std::move(lock);

@@ -21,6 +21,7 @@
 #include "tasks/TaskWorker.h"
 
 #include "platform/PasswordVerifier.h"
+#include "storage/AtomicFileWriter.h"
 #include "storage/PackageLock.h"
 
 #include <QCoreApplication>
@@ -84,6 +85,13 @@ DocumentSession::DocumentSession()
         return;
     }
     removeAbandonedHomes(m_home.path());
+    // A full disk would otherwise surface as a first-start welcome and a
+    // lock "held by another copy"; the write itself says what is wrong.
+    QString writeError;
+    if (!AtomicFileWriter::writeFile(m_home.filePath(u"probe"_s), QByteArray("probe"), &writeError, false)) {
+        m_error = u"cannot write the temporary folder: %1"_s.arg(writeError);
+        return;
+    }
     m_app = std::make_unique<AppController>(&m_platform);
     m_platform.setDocumentController(m_app->documentController());
     m_platform.setDocumentSetup([this](MyDocument *document) {
