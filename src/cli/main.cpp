@@ -1,3 +1,4 @@
+#include "CliDiagnostics.h"
 #include "CliExit.h"
 #include "ConvertCommand.h"
 #include "DocumentCommands.h"
@@ -48,6 +49,7 @@ const char kUsage[] =
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    CliDiagnostics diagnostics;
     QCoreApplication::setApplicationName(QStringLiteral("rowsmith-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ROWSMITH_VERSION));
 

@@ -221,6 +221,10 @@ private Q_SLOTS:
                 const Run run = cli(arguments, environment(check.value(u"env"_s).toObject().toVariantMap()));
                 const QByteArray context = name.toUtf8() + " #" + QByteArray::number(step++) + ": " + run.err;
                 QVERIFY2(run.code == code, context.constData());
+                // Each failure is told once.
+                QList<QByteArray> lines = run.err.trimmed().split('\n');
+                std::sort(lines.begin(), lines.end());
+                QVERIFY2(std::adjacent_find(lines.cbegin(), lines.cend()) == lines.cend(), context.constData());
                 if (code != 0) {
                     QVERIFY2(run.err.contains(check.value(u"stderr"_s).toString().toUtf8()), context.constData());
                     QVERIFY2(snapshot(package) == before, context.constData());
