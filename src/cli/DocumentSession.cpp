@@ -11,18 +11,17 @@
 #include "list/ListItemsSource.h"
 #include "platform/ModelText.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PasswordVerifier.h"
 #include "prefs/DomainObject.h"
 #include "prefs/PasswordController.h"
 #include "prefs/PreferencesSource.h"
 #include "prefs/PrivatePasswordObject.h"
 #include "prefs/SecurityObject.h"
+#include "storage/AtomicFileWriter.h"
+#include "storage/PackageLock.h"
 #include "tasks/IndicatorController.h"
 #include "tasks/TaskRunner.h"
 #include "tasks/TaskWorker.h"
-
-#include "platform/PasswordVerifier.h"
-#include "storage/AtomicFileWriter.h"
-#include "storage/PackageLock.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
