@@ -378,9 +378,20 @@ bool MyDocument::openStoredListItem(const QString &title)
 {
     return ErrorLog::guarded(lcDocument(), kClassWords, u"openStoredListItem", false, [&] {
         ListItemsSource *lists = documentSource()->listItemsSource();
-        if (lists->listItemTitle() == title && !listItem()->tableItemObjectArray().isEmpty())
+        // The selected entry, not listItemTitle(): selecting another list
+        // leaves that title behind.
+        if (lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
+            && !listItem()->tableItemObjectArray().isEmpty())
             return true;
-        return lists->inspectionListItemTitle(title) && readCurrentListItemFile(false);
+        if (!lists->inspectionListItemTitle(title))
+            return false;
+        // Until the read delivers, the previous list must not stand in for
+        // this one: storing it would write it over this list's file.
+        ListItem empty;
+        listItem()->setTheEnvironmentalAtDecoder(&empty);
+        window()->makeTableColumns();
+        window()->reloadObject();
+        return readCurrentListItemFile(false);
     });
 }
 

@@ -175,7 +175,8 @@ MyDocument *DocumentSession::openList(const QString &path, const QString &title,
     }
     // Only a list read from its own file counts: a failed read leaves the
     // previous list in the document, which must never pass for this one.
-    const bool current = lists->listItemTitle() == title && !document->listItem()->tableItemObjectArray().isEmpty();
+    const bool current = lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
+                         && !document->listItem()->tableItemObjectArray().isEmpty();
     bool delivered = current;
     NotificationCenter &center = NotificationCenter::defaultCenter();
     const auto token = center.addObserver(u"developExistingFileUnfoldNotif"_s, nullptr, [&](const Notification &n) {

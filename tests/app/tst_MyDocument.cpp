@@ -254,6 +254,18 @@ private Q_SLOTS:
 
         QVERIFY(document->openStoredListItem(u"Cities"_s));
         QCOMPARE(document->listItem()->tableItemObjectArray().at(1).cellText(u"City"), u"Kyoto");
+
+        // A list whose file went bad is not replaced by the one shown before,
+        // so storing "it" cannot write that list over the damaged file.
+        const QString damaged = QDir(document->workingFolder()).filePath(u"id1.listItems"_s);
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("damaged") == 7);
+        file.close();
+        document->openStoredListItem(u"Fruit"_s);
+        QVERIFY(document->listItem()->tableItemObjectArray().isEmpty());
+        QVERIFY(!document->storeCurrentListItem(u"Fruit"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("damaged"));
     }
 
     void protectedPackages()
