@@ -19,8 +19,16 @@ namespace {
 constexpr qsizetype kMaxInput = 65536;
 constexpr int kDescriptorTimeoutMs = 30000;
 
-// One line of strict UTF-8; false for bytes that are not UTF-8, which would
-// otherwise turn into a different password.
+// False for bytes that are not UTF-8, which would otherwise turn into a
+// different password.
+bool strictUtf8(QByteArrayView bytes, QString *text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    *text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+// One line of strict UTF-8.
 bool takeLine(QByteArray *buffer, QString *line)
 {
     qsizetype end = buffer->indexOf('\n');
@@ -30,9 +38,7 @@ bool takeLine(QByteArray *buffer, QString *line)
     buffer->remove(0, qMin(buffer->size(), end + 1));
     if (bytes.endsWith('\r'))
         bytes.chop(1);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    *line = decoder.decode(bytes);
-    return !decoder.hasError();
+    return strictUtf8(bytes, line);
 }
 
 // Reads one line from the terminal; echo off for secrets.
@@ -72,8 +78,11 @@ bool PasswordPrompt::read(const QString &forWhat, Credentials *credentials, QStr
         return readFromDescriptor(fd, credentials, error);
     }
     if (qEnvironmentVariableIsSet("ROWSMITH_PASSWORD")) {
-        credentials->title = qEnvironmentVariable("ROWSMITH_PASSWORD_TITLE");
-        credentials->password = qEnvironmentVariable("ROWSMITH_PASSWORD");
+        if (!strictUtf8(qgetenv("ROWSMITH_PASSWORD_TITLE"), &credentials->title)
+            || !strictUtf8(qgetenv("ROWSMITH_PASSWORD"), &credentials->password)) {
+            *error = QStringLiteral("ROWSMITH_PASSWORD_TITLE or ROWSMITH_PASSWORD is not UTF-8");
+            return false;
+        }
         if (credentials->title.isEmpty() || credentials->password.isEmpty()) {
             *error = QStringLiteral("ROWSMITH_PASSWORD_TITLE and ROWSMITH_PASSWORD must both be set");
             return false;
