@@ -26,13 +26,13 @@
 #include "prefs/SaveController.h"
 #include "prefs/SecurityObject.h"
 #include "script/OptionObjectSourcePtr.h"
+#include "storage/AtomicFileWriter.h"
 #include "tasks/IndicatorController.h"
 #include "tasks/ProgressReport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -290,10 +290,13 @@ bool MyDocument::inspectUpdateSituationDic(const QVariantMap &stored) const
 {
     if (stored.isEmpty())
         return false;
-    const QVariantMap opened = m_controller ? m_controller->updateSituationDic() : QVariantMap();
-    if (!opened.value(kProtectKey).toBool())
+    // The open flow asked for the password of whichever record said
+    // protected; a root that says protected must be the one it matched.
+    if (!stored.value(kProtectKey).toBool())
         return true;
-    return opened.value(u"passwordTitle"_s).toString() == stored.value(u"passwordTitle"_s).toString()
+    const QVariantMap opened = m_controller ? m_controller->updateSituationDic() : QVariantMap();
+    return opened.value(kProtectKey).toBool()
+        && opened.value(u"passwordTitle"_s).toString() == stored.value(u"passwordTitle"_s).toString()
         && opened.value(u"password"_s).toString() == stored.value(u"password"_s).toString();
 }
 
@@ -363,9 +366,20 @@ bool MyDocument::openStoredListItem(const QString &title)
 {
     return ErrorLog::guarded(lcDocument(), kClassWords, u"openStoredListItem", false, [&] {
         ListItemsSource *lists = documentSource()->listItemsSource();
-        if (lists->listItemTitle() == title && !listItem()->tableItemObjectArray().isEmpty())
+        // The selected entry, not listItemTitle(): selecting another list
+        // leaves that title behind.
+        if (lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
+            && !listItem()->tableItemObjectArray().isEmpty())
             return true;
-        return lists->inspectionListItemTitle(title) && readCurrentListItemFile(false);
+        if (!lists->inspectionListItemTitle(title))
+            return false;
+        // Until the read delivers, the previous list must not stand in for
+        // this one: storing it would write it over this list's file.
+        ListItem empty;
+        listItem()->setTheEnvironmentalAtDecoder(&empty);
+        window()->makeTableColumns();
+        window()->reloadObject();
+        return readCurrentListItemFile(false);
     });
 }
 
@@ -520,7 +534,11 @@ void MyDocument::privatePasswordWithState(const QString &path, bool confirmAllow
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"privatePasswordWithState", [&] {
         const bool protect = protectionWanted();
-        rebuildProtection(protect);
+        // Only the save panel's answer may drop the protection a document
+        // was opened with.
+        const bool keep = !protect && documentSource()->privatePasswordWithState();
+        if (!keep)
+            rebuildProtection(protect);
         const PrivatePasswordObject *security = securityObject();
         if (protect && confirmAllowed && security->saveItNewlyConfirmWithState()) {
             const QString title = security->privatePasswordTitleString();
@@ -535,7 +553,7 @@ void MyDocument::privatePasswordWithState(const QString &path, bool confirmAllow
             });
             return;
         }
-        if (writeProtectionFile(protect))
+        if (writeProtectionFile(protect || keep))
             startSaveAtPath(path);
     });
 }
@@ -553,8 +571,11 @@ bool MyDocument::writeProtectionFile(bool protect)
         archiver.encoder().encodeValue(record, kProtectionKey);
         if (!archiver.finish())
             return false;
-        QSaveFile file(QDir(folder).filePath(kProtectionFileName));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        QString error;
+        if (AtomicFileWriter::writeFile(QDir(folder).filePath(kProtectionFileName), bytes, &error, false))
+            return true;
+        ErrorLog::err(lcDocument(), kClassWords, u"writeProtectionFile", error);
+        return false;
     });
 }
 

@@ -5,6 +5,8 @@
 #include "ListExport.h"
 #include "ListItemPrinter.h"
 #include "PasswordPrompt.h"
+#include "storage/FileDescriptor.h"
+#include "storage/PathGuard.h"
 
 #include "app/MyDocument.h"
 #include "convert/CSVtoLMSConversion.h"
@@ -62,11 +64,11 @@ QStringList searchTitles(const QVariantMap &entry)
 int DocumentCommands::runNew(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Makes a document package holding FILE as a stored list."_s);
+    parser.setApplicationDescription(u"Makes a document package holding each FILE as a stored list."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package to make; it must not exist."_s);
-    const QCommandLineOption import(u"import"_s, u"The CSV or list file to import."_s, u"FILE"_s);
-    const QCommandLineOption title(u"title"_s, u"The list's title (default: FILE's name)."_s, u"T"_s);
+    const QCommandLineOption import(u"import"_s, u"A CSV or list file to import; may be repeated."_s, u"FILE"_s);
+    const QCommandLineOption title(u"title"_s, u"The list's title (default: FILE's name); one per --import."_s, u"T"_s);
     const QCommandLineOption quoted(u"quoted"_s, u"Read FILE with quoted fields (RFC 4180)."_s);
     const QCommandLineOption protect(
         u"protect"_s, u"Lock the package with a password title and password, read like when "
@@ -79,15 +81,25 @@ int DocumentCommands::runNew(const QStringList &arguments)
     if (!parser.isSet(import))
         return CliExit::usage(io.err, u"new needs --import FILE"_s);
     const QString target = QFileInfo(DocumentSession::packagePath(parser.positionalArguments().constFirst())).absoluteFilePath();
-    if (QFileInfo::exists(target))
-        return CliExit::failure(io.err, u"%1 exists already"_s.arg(target));
-    const QString source = parser.value(import);
-    if (!QFileInfo(source).isFile())
-        return CliExit::failure(io.err, u"%1: no such file"_s.arg(source));
+    const QStringList sources = parser.values(import);
+    const QStringList titles = parser.values(title);
+    if (!titles.isEmpty() && titles.size() != sources.size())
+        return CliExit::usage(io.err, u"give one --title per --import, or none"_s);
+    for (const QString &source : sources) {
+        QString reason;
+        if (!FileDescriptor::openRegularFile(source, nullptr, &reason).isValid())
+            return CliExit::failure(io.err, u"%1: %2"_s.arg(source, reason));
+    }
 
     DocumentSession session;
     if (!session.isReady())
         return CliExit::failure(io.err, session.errorString());
+    // Held from here to the end, so that a second "new" waits for nothing
+    // and is refused; the save itself refuses a name taken meanwhile.
+    if (!session.lockForWriting(target))
+        return CliExit::failure(io.err, session.errorString());
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return CliExit::failure(io.err, u"%1 exists already"_s.arg(target));
     if (parser.isSet(protect)) {
         PasswordPrompt::Credentials credentials;
         QString error;
@@ -99,26 +111,31 @@ int DocumentCommands::runNew(const QStringList &arguments)
     MyDocument *document = session.newDocument();
     if (!document)
         return CliExit::failure(io.err, u"cannot make a document"_s);
-    const bool imported = document->selfIndicator(QVariantMap{
-        {u"targeted"_s, 240},
-        {u"cachesFolderID"_s, document->cachesFolderID()},
-        {u"startSwitch"_s, 241},
-        {u"filePass"_s, QFileInfo(source).absoluteFilePath()},
-        {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
-        {u"documentFileName"_s, document->documentFileName()},
-        {u"quotedFields"_s, parser.isSet(quoted)},
-    });
-    ListItem *list = document->listItem();
-    if (!imported || list->tableItemObjectArray().isEmpty())
-        return CliExit::failure(io.err, u"%1 gave no rows"_s.arg(source));
-    const QString listTitle = parser.isSet(title) ? parser.value(title) : QFileInfo(source).completeBaseName();
-    if (listTitle.isEmpty() || !document->storeCurrentListItem(listTitle))
-        return CliExit::failure(io.err, u"the list cannot be stored under \"%1\""_s.arg(listTitle));
+    QStringList made;
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString &source = sources.at(i);
+        const bool imported = document->selfIndicator(QVariantMap{
+            {u"targeted"_s, 240},
+            {u"cachesFolderID"_s, document->cachesFolderID()},
+            {u"startSwitch"_s, 241},
+            {u"filePass"_s, QFileInfo(source).absoluteFilePath()},
+            {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
+            {u"documentFileName"_s, document->documentFileName()},
+            {u"quotedFields"_s, parser.isSet(quoted)},
+        });
+        const ListItem *list = document->listItem();
+        if (!imported || list->tableItemObjectArray().isEmpty())
+            return CliExit::failure(io.err, u"%1 gave no rows"_s.arg(source));
+        const QString listTitle = titles.isEmpty() ? QFileInfo(source).completeBaseName() : titles.at(i);
+        if (listTitle.isEmpty() || !document->storeCurrentListItem(listTitle))
+            return CliExit::failure(io.err, u"the list cannot be stored under \"%1\""_s.arg(listTitle));
+        made << u"list \"%1\", %2 rows, %3 columns"_s.arg(listTitle)
+                    .arg(list->tableItemObjectArray().size())
+                    .arg(list->columnTitlesArray().size());
+    }
     if (!session.save(document, target))
         return CliExit::failure(io.err, session.errorString());
-    io.out << "made " << target << ": list \"" << listTitle << "\", "
-           << list->tableItemObjectArray().size() << " rows, " << list->columnTitlesArray().size()
-           << " columns\n";
+    io.out << "made " << target << ": " << made.join(u"; "_s) << '\n';
     return CliExit::kSuccess;
 }
 
@@ -245,5 +262,8 @@ int DocumentCommands::runExport(const QStringList &arguments)
     MyDocument *document = session.openList(parser.positionalArguments().constFirst(), parser.value(listOption));
     if (!document)
         return CliExit::failure(io.err, session.errorString());
+    if (PathGuard::isInside(exporter.outputPath(), session.openPackagePath()))
+        return CliExit::failure(io.err, u"%1 is inside the package being read; choose a path outside it"_s.arg(
+                                            exporter.outputPath()));
     return exporter.run(*document->listItem(), 0, io.out, io.err);
 }

@@ -274,6 +274,18 @@ private Q_SLOTS:
 
         QVERIFY(document->openStoredListItem(u"Cities"_s));
         QCOMPARE(document->listItem()->tableItemObjectArray().at(1).cellText(u"City"), u"Kyoto");
+
+        // A list whose file went bad is not replaced by the one shown before,
+        // so storing "it" cannot write that list over the damaged file.
+        const QString damaged = QDir(document->workingFolder()).filePath(u"id1.listItems"_s);
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("damaged") == 7);
+        file.close();
+        document->openStoredListItem(u"Fruit"_s);
+        QVERIFY(document->listItem()->tableItemObjectArray().isEmpty());
+        QVERIFY(!document->storeCurrentListItem(u"Fruit"_s));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("damaged"));
     }
 
     void protectedPackages()
@@ -330,7 +342,7 @@ private Q_SLOTS:
         }
 
         // A protection record that names another password than the root's
-        // leaves the opened document empty.
+        // unlocks nothing: the root's record is the one asked for.
         QFile forged(QDir(packagePath).filePath(u"conditionOfTheFile.pagestyle"_s));
         QVERIFY(forged.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QByteArray bytes;
@@ -341,15 +353,23 @@ private Q_SLOTS:
         QVERIFY(archiver.finish());
         forged.write(bytes);
         forged.close();
+        {
+            Session session;
+            QVERIFY(session.app->openDocumentWithFilePath(packagePath, true));
+            panel.accountTextFieldAction(u"other"_s);
+            QVERIFY(!panel.workPasswordSource().confirmPasswordTitle());
+            panel.answerSegmentedControlAction(0);
+            QTest::qWait(20);
+            QCOMPARE(session.platform.documentCount(), qsizetype(0));
+        }
         Session session;
         QVERIFY(session.app->openDocumentWithFilePath(packagePath, true));
-        panel.accountTextFieldAction(u"other"_s);
-        panel.passwordSecreTextFieldAction(u"x"_s);
+        panel.accountTextFieldAction(u"work"_s);
+        panel.passwordSecreTextFieldAction(u"s3cret-pass"_s);
         panel.answerSegmentedControlAction(1);
         QTRY_COMPARE_WITH_TIMEOUT(session.platform.documentCount(), qsizetype(1), 10000);
         MyDocument *document = session.platform.document(0);
-        QVERIFY(document->saveSituation());
-        QVERIFY(document->listItem()->tableItemObjectArray().isEmpty());
+        QCOMPARE(document->listItem()->tableItemObjectArray().size(), 3);
     }
 
     void closeAndQuitAskAboutChanges()
