@@ -34,6 +34,21 @@ KeyedUnarchiver::KeyedUnarchiver(const QByteArray &data, const Limits &limits)
         ArchiveParser::parse(*m_document, data, limits.maxDepth, limits.maxBytes, budgetFor(data.size(), limits));
 }
 
+KeyedUnarchiver::KeyedUnarchiver(QByteArray &&data) : m_document(std::make_shared<ArchiveDocument>())
+{
+    QByteArray owned = std::move(data);
+    const Limits limits;
+    if (!ArchiveCompression::isCompressed(owned)) {
+        ArchiveParser::parse(*m_document, owned, limits.maxDepth, limits.maxBytes, budgetFor(owned.size(), limits));
+        return;
+    }
+    QByteArray plain;
+    if (!unpack(owned, limits, &plain))
+        return;
+    owned = QByteArray();
+    parseUnpacked(plain, limits);
+}
+
 qint64 KeyedUnarchiver::expansionBudget(qint64 inputBytes, qint64 availableMemory)
 {
     const qint64 grown = inputBytes > (qint64(1) << 40) ? (qint64(1) << 46) : inputBytes * kDecodeFactor;
@@ -50,19 +65,27 @@ bool KeyedUnarchiver::unpackIfCompressed(QByteArrayView data, const Limits &limi
     if (!ArchiveCompression::isCompressed(data))
         return false;
     QByteArray plain;
-    QString error;
-    const qint64 available = AvailableMemory::bytes();
-    qint64 unpackBound = limits.maxExpansion > 0
-        ? limits.maxExpansion
-        : qMin(qMax(kFloor, data.size() * kUnpackFactor), qMax(qint64(64) << 20, available / 2));
-    unpackBound = qMin(unpackBound, limits.maxBytes);
-    if (ArchiveCompression::decompress(data, unpackBound, &plain, &error))
-        ArchiveParser::parse(*m_document, plain, limits.maxDepth, limits.maxBytes,
-                             limits.maxExpansion > 0 ? limits.maxExpansion
-                                                     : expansionBudget(plain.size(), available));
-    else
-        m_document->fail(error);
+    if (unpack(data, limits, &plain))
+        parseUnpacked(plain, limits);
     return true;
+}
+
+bool KeyedUnarchiver::unpack(QByteArrayView data, const Limits &limits, QByteArray *plain)
+{
+    qint64 bound = limits.maxExpansion > 0
+        ? limits.maxExpansion
+        : qMin(qMax(kFloor, data.size() * kUnpackFactor), qMax(qint64(64) << 20, AvailableMemory::bytes() / 2));
+    bound = qMin(bound, limits.maxBytes);
+    QString error;
+    if (ArchiveCompression::decompress(data, bound, plain, &error))
+        return true;
+    m_document->fail(error);
+    return false;
+}
+
+void KeyedUnarchiver::parseUnpacked(const QByteArray &plain, const Limits &limits)
+{
+    ArchiveParser::parse(*m_document, plain, limits.maxDepth, limits.maxBytes, budgetFor(plain.size(), limits));
 }
 
 KeyedUnarchiver::~KeyedUnarchiver() = default;

@@ -32,6 +32,9 @@ public:
     // into memory; a second copy would double that).
     explicit KeyedUnarchiver(const QByteArray &data);
     KeyedUnarchiver(const QByteArray &data, const Limits &limits);
+    // Takes the bytes, so that a packed archive's are released once unpacked
+    // instead of living beside what they unpack to.
+    explicit KeyedUnarchiver(QByteArray &&data);
     ~KeyedUnarchiver();
 
     // False when the bytes are not a well-formed archive, or when decoding
@@ -71,6 +74,8 @@ private:
     // Parses a compressed archive's contents; false for a plain archive.
     bool unpackIfCompressed(QByteArrayView data, const Limits &limits);
     static qint64 budgetFor(qint64 inputBytes, const Limits &limits);
+    bool unpack(QByteArrayView data, const Limits &limits, QByteArray *plain);
+    void parseUnpacked(const QByteArray &plain, const Limits &limits);
     template<class T>
     std::unique_ptr<T> topLevelObject(QStringView key, QString *error)
     {
