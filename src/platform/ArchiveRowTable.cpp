@@ -130,6 +130,9 @@ QByteArray ArchiveRowTable::Writer::finish()
         appendNumber(out, mark);
     for (const quint32 offset : m_offsets)
         appendNumber(out, offset);
+    // A million rows' offsets and text are large: let go of each once copied.
+    std::vector<quint32>().swap(m_marks);
+    std::vector<quint32>().swap(m_offsets);
     out.append(m_text);
     m_text = QByteArray();
     return out;
