@@ -15,8 +15,11 @@
 #include "document/RootCachesFolder.h"
 #include "list/ListItem.h"
 #include "list/ListItemsSource.h"
+#include "platform/KeyedUnarchiver.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,6 +60,57 @@ ImportReport reportFor(const ListItem &list)
 QStringList searchTitles(const QVariantMap &entry)
 {
     return entry.value(u"searchObjectDic"_s).toMap().keys();
+}
+
+constexpr qint64 kRootFileLimit = qint64(64) << 20;
+
+// A package file read whole, refused when it is no regular file or too large.
+QByteArray readPackageFile(const QString &path, qint64 limit, QString *error)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = u"%1: missing or not a regular file"_s.arg(info.fileName());
+        return {};
+    }
+    const QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit) {
+        *error = u"%1: larger than %2 bytes"_s.arg(info.fileName()).arg(limit);
+        return {};
+    }
+    return bytes;
+}
+
+// info prints counts, titles and logs, which the root holds: reading it
+// alone spares decoding the current list's rows. Null (with no error) when
+// the package may be protected, so that the open flow asks for the password.
+std::unique_ptr<DocumentSource> readUnprotectedRoot(const QString &package, QString *error)
+{
+    const QDir folder(package);
+    if (QFileInfo::exists(folder.filePath(u"conditionOfTheFile.pagestyle"_s))) {
+        QString ignored;
+        const QByteArray record = readPackageFile(folder.filePath(u"conditionOfTheFile.pagestyle"_s), 1 << 20, &ignored);
+        KeyedUnarchiver unarchiver(record);
+        const QVariantMap condition = unarchiver.root().decodeVariantMap(u"protectFileByPassword");
+        if (!unarchiver.isValid() || condition.value(u"protectFileByPasswordWithState"_s).toBool())
+            return nullptr;
+    }
+    const QString rootPath = folder.filePath(u"documentSource.pagestyle"_s);
+    const QByteArray bytes = readPackageFile(rootPath, kRootFileLimit, error);
+    if (bytes.isEmpty()) {
+        if (error->isEmpty())
+            *error = u"documentSource.pagestyle: empty"_s;
+        return nullptr;
+    }
+    QString reason;
+    auto root = KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, u"documentSource", &reason);
+    if (!root) {
+        *error = u"documentSource.pagestyle: %1"_s.arg(reason);
+        return nullptr;
+    }
+    if (root->privatePasswordWithState())
+        return nullptr;
+    return root;
 }
 
 } // namespace
@@ -150,12 +204,22 @@ int DocumentCommands::runInfo(const QStringList &arguments)
     Streams io;
     if (const int code = parse(parser, arguments, io, u"info"_s); code >= 0)
         return code;
+    const QString package = DocumentSession::packagePath(parser.positionalArguments().constFirst());
+    if (!QFileInfo(package).isDir())
+        return CliExit::failure(io.err, u"%1: not a document package"_s.arg(package));
+    QString error;
+    std::unique_ptr<DocumentSource> unprotected = readUnprotectedRoot(package, &error);
+    if (!error.isEmpty())
+        return CliExit::failure(io.err, u"%1: %2"_s.arg(package, error));
     DocumentSession session;
-    MyDocument *document = session.openPackage(DocumentSession::packagePath(parser.positionalArguments().constFirst()));
-    if (!document)
-        return CliExit::failure(io.err, session.errorString());
-
-    DocumentSource *root = document->documentSource();
+    MyDocument *document = nullptr;
+    if (!unprotected) {
+        document = session.openPackage(package);
+        if (!document)
+            return CliExit::failure(io.err, session.errorString());
+    }
+    const DocumentSource *root = document ? document->documentSource() : unprotected.get();
+    const QString fileName = document ? document->documentFileName() : QFileInfo(package).fileName();
     const ListItemsSource *lists = root->listItemsSource();
     const QVariantMap directory = lists->originalOfTheListItemsDic();
     const QStringList ids = lists->listItemIDStrings();
@@ -175,7 +239,7 @@ int DocumentCommands::runInfo(const QStringList &arguments)
             listArray.append(object);
         }
         const QJsonObject top{
-            {u"document"_s, document->documentFileName()},
+            {u"document"_s, fileName},
             {u"protected"_s, root->privatePasswordWithState()},
             {u"currentList"_s, lists->listItemTitle()},
             {u"lists"_s, listArray},
@@ -184,7 +248,7 @@ int DocumentCommands::runInfo(const QStringList &arguments)
         io.out << QJsonDocument(top).toJson(QJsonDocument::Indented);
         return CliExit::kSuccess;
     }
-    io.out << document->documentFileName() << (root->privatePasswordWithState() ? " (protected)" : "")
+    io.out << fileName << (root->privatePasswordWithState() ? " (protected)" : "")
            << '\n';
     io.out << "lists: " << ids.size() << '\n';
     for (const QString &id : ids) {

@@ -1,5 +1,6 @@
 #include "ListItem.h"
 
+#include "RowTableCodec.h"
 #include "list/CreatorInformation.h"
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
@@ -139,10 +140,7 @@ void ListItem::encodeWithCoder(ArchiveEncoder &coder) const
     coder.encodeValue(m_columnTitlesDic, kColumnTitlesDic);
     coder.encodeValue(m_columnTitlesWidthDic, kColumnTitlesWidthDic);
 
-    coder.beginArray(m_rows.rowCount(), kTableItemObjectArray);
-    for (const Row &row : m_rows.rows())
-        row.encodeWithCoder(coder, {});
-    coder.endArray();
+    RowTableCodec::encode(m_rows.rows(), coder, kTableItemObjectArray);
 
     coder.encodeObject(*optionObjectSource(), kOptionObjectSource);
 
@@ -167,23 +165,10 @@ bool ListItem::initWithCoder(const ArchiveDecoder &coder)
     if (coder.kindForKey(kColumnTitlesWidthDic) == ArchiveKind::Dictionary)
         registerColumnTitlesWidthDic(floatValuesOnly(coder.decodeValue(kColumnTitlesWidthDic).toMap()));
 
-    if (coder.kindForKey(kTableItemObjectArray) == ArchiveKind::Array) {
-        const ArchiveArray array = coder.decodeArray(kTableItemObjectArray);
-        const qsizetype count = array.size();
-        RowList rows;
-        rows.reserve(count);
-        RowSchema::Ptr schema;
-        for (qsizetype i = 0; i < count; ++i) {
-            if (array.kindAt(i) != ArchiveKind::Dictionary) {
-                array.fail(QStringLiteral("a row of %1 is not a dictionary").arg(kTableItemObjectArray));
-                return false;
-            }
-            Row row = Row::decode(array.dictionaryAt(i), schema);
-            schema = row.schema();
-            rows.append(std::move(row));
-        }
-        registerTableItemObjectArray(std::move(rows));
-    }
+    RowList rows;
+    if (!RowTableCodec::decode(coder, kTableItemObjectArray, &rows))
+        return false;
+    registerTableItemObjectArray(std::move(rows));
 
     if (const auto options = coder.decodeObject<OptionObjectSource>(kOptionObjectSource))
         optionObjectSource()->setTheEnvironmentalAtDecoder(options.get());
