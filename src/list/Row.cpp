@@ -106,6 +106,12 @@ Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<cons
     return Row(data);
 }
 
+qsizetype Row::storageOverhead()
+{
+    // The shared data, its allocator header, and the row's slot in a list.
+    return qsizetype(sizeof(RowData)) + 16 + qsizetype(sizeof(Row));
+}
+
 void Row::detach()
 {
     if (!d)

@@ -87,6 +87,10 @@ public:
     // schema lets them share it in memory too.
     static Row decode(const ArchiveDecoder &dictionary, const RowSchema::Ptr &previousSchema);
 
+    // Bytes a row costs beside its cell texts and offsets, for readers that
+    // budget memory before building many rows.
+    static qsizetype storageOverhead();
+
     friend bool operator==(const Row &a, const Row &b);
     friend bool operator!=(const Row &a, const Row &b) { return !(a == b); }
 

@@ -18,6 +18,10 @@ public:
     // the first one: a second is text). Empty input gives an empty, non-null
     // string.
     static QString decode(QByteArrayView bytes, TextEncoding encoding, bool *ok = nullptr);
+    // The same for a piece from inside a text, cut between characters: a
+    // byte-order mark there is text and is kept. Not for stateful encodings
+    // (ISO-2022-JP), whose pieces cannot be decoded on their own.
+    static QString decodeContinuation(QByteArrayView bytes, TextEncoding encoding, bool *ok = nullptr);
 
     // The bytes of the text; *unmappable receives the number of characters
     // written as "?" (a surrogate pair is one character, a lone surrogate is
