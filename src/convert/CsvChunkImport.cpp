@@ -113,8 +113,9 @@ bool CsvChunkImport::nextPiece(Piece &piece, qint64 pieceBytes)
     piece.first = m_nextIndex == 0;
     // A line feed byte is a line feed in every encoding read in pieces, so a
     // piece ends after the last one it holds; a longer line makes it grow.
-    qsizetype searchFrom = piece.bytes.size();
     for (;;) {
+        // Only the bytes just read are searched: the carry holds no line feed.
+        const qsizetype before = piece.bytes.size();
         if (!m_source.read(piece.bytes, pieceBytes)) {
             m_error = m_source.errorString();
             m_failure = Outcome::ReadError;
@@ -123,13 +124,13 @@ bool CsvChunkImport::nextPiece(Piece &piece, qint64 pieceBytes)
         }
         if (m_source.atEnd())
             break;
-        const qsizetype cut = piece.bytes.lastIndexOf('\n');
-        if (cut >= searchFrom || (cut >= 0 && searchFrom == 0)) {
+        const qsizetype found = QByteArrayView(piece.bytes).sliced(before).lastIndexOf('\n');
+        if (found >= 0) {
+            const qsizetype cut = before + found;
             m_carry = piece.bytes.sliced(cut + 1);
             piece.bytes.truncate(cut + 1);
             break;
         }
-        searchFrom = piece.bytes.size();
     }
     piece.last = m_source.atEnd() && m_carry.isEmpty();
     piece.index = m_nextIndex++;
