@@ -228,8 +228,8 @@ bool CsvChunkImport::store(PieceResult &&result, qint64 index, qint64 memory)
     m_used += memory;
     m_results.emplace(index, std::move(result));
     const int threads = std::max(1, m_settings.threads);
-    const qint64 working = threads * kWorkingBytesPerPieceByte * m_settings.pieceBytes;
     const qint64 size = std::max<qint64>(m_source.size(), 1);
+    const qint64 working = threads * kWorkingBytesPerPieceByte * std::min(m_settings.pieceBytes, size);
     const double scale = m_consumed > 0 ? double(size) / double(m_consumed) : 1.0;
     const qint64 estimate = qint64(double(m_used) * std::max(scale, 1.0)) + working;
     if (estimate > m_settings.memoryBudget) {
