@@ -77,6 +77,8 @@ qint64 countLines(QStringView text)
 
 struct CsvChunkImport::Worker
 {
+    Piece piece;
+    QString text;
     std::optional<RowBlockBuilder> builder;
     QList<QStringView> cells;
     qint64 reservedBefore = 0;
@@ -108,8 +110,11 @@ bool CsvChunkImport::nextPiece(Piece &piece, qint64 pieceBytes)
     QMutexLocker lock(&m_mutex);
     if (m_failure || (m_source.atEnd() && m_carry.isEmpty()))
         return false;
-    piece.bytes = std::move(m_carry);
-    m_carry = QByteArray();
+    // The piece's buffer is reused from piece to piece: fresh pages for
+    // every piece would cost more in page faults than the parsing.
+    piece.bytes.resize(0);
+    piece.bytes.append(m_carry);
+    m_carry.resize(0);
     piece.first = m_nextIndex == 0;
     // A line feed byte is a line feed in every encoding read in pieces, so a
     // piece ends after the last one it holds; a longer line makes it grow.
@@ -127,7 +132,7 @@ bool CsvChunkImport::nextPiece(Piece &piece, qint64 pieceBytes)
         const qsizetype found = QByteArrayView(piece.bytes).sliced(before).lastIndexOf('\n');
         if (found >= 0) {
             const qsizetype cut = before + found;
-            m_carry = piece.bytes.sliced(cut + 1);
+            m_carry.append(QByteArrayView(piece.bytes).sliced(cut + 1));
             piece.bytes.truncate(cut + 1);
             break;
         }
@@ -139,10 +144,7 @@ bool CsvChunkImport::nextPiece(Piece &piece, qint64 pieceBytes)
 
 bool CsvChunkImport::decode(const Piece &piece, QString &text)
 {
-    bool ok = false;
-    text = piece.first ? TextCodec::decode(piece.bytes, m_settings.encoding, &ok)
-                       : TextCodec::decodeContinuation(piece.bytes, m_settings.encoding, &ok);
-    return ok;
+    return TextCodec::decodePiece(piece.bytes, m_settings.encoding, piece.first, text);
 }
 
 void CsvChunkImport::makeTitles(const QList<QStringView> &fields)
@@ -244,17 +246,16 @@ bool CsvChunkImport::store(PieceResult &&result, qint64 index, qint64 memory)
 
 void CsvChunkImport::workLoop(Worker &worker, bool reports)
 {
-    Piece piece;
+    Piece &piece = worker.piece;
+    QString &text = worker.text;
     while (keepGoing() && nextPiece(piece, m_settings.pieceBytes)) {
         PieceResult result;
         result.bytes = piece.bytes.size();
         const ByteTraits traits = traitsOf(piece.bytes);
-        QString text;
         if (!decode(piece, text)) {
             fail(Outcome::WrongEncoding);
             return;
         }
-        piece.bytes = QByteArray();
         parse(text, true, worker, result);
         const qint64 reserved = worker.builder ? worker.builder->reservedUnits() : 0;
         qint64 memory = 2 * (reserved - worker.reservedBefore)
@@ -290,7 +291,8 @@ CsvChunkImport::Outcome CsvChunkImport::runSequential(Worker &worker)
     qint64 pieceBytes = m_settings.pieceBytes;
     if (m_settings.encoding == TextEncoding::Iso2022Jp)
         pieceBytes = std::max<qint64>(m_source.size(), 1); // stateful: decoded whole
-    Piece piece;
+    Piece &piece = worker.piece;
+    QString &text = worker.text;
     while (keepGoing() && nextPiece(piece, pieceBytes)) {
         PieceResult result;
         result.bytes = piece.bytes.size();
@@ -298,10 +300,8 @@ CsvChunkImport::Outcome CsvChunkImport::runSequential(Worker &worker)
         m_sawCr = m_sawCr || traits.cr;
         m_sawEightBit = m_sawEightBit || traits.eightBit;
         m_sawEscape = m_sawEscape || traits.escape;
-        QString text;
         if (!decode(piece, text))
             return Outcome::WrongEncoding;
-        piece.bytes = QByteArray();
         if (!carried.isEmpty()) {
             text.prepend(carried);
             carried = QString();
@@ -330,7 +330,8 @@ CsvChunkImport::Outcome CsvChunkImport::runParallel(Worker &worker)
 {
     // The first piece holds the titles every other piece needs.
     {
-        Piece piece;
+        Piece &piece = worker.piece;
+        QString &text = worker.text;
         if (!nextPiece(piece, m_settings.pieceBytes))
             return Outcome::Done;
         PieceResult result;
@@ -339,10 +340,8 @@ CsvChunkImport::Outcome CsvChunkImport::runParallel(Worker &worker)
         m_sawCr = traits.cr;
         m_sawEightBit = traits.eightBit;
         m_sawEscape = traits.escape;
-        QString text;
         if (!decode(piece, text))
             return Outcome::WrongEncoding;
-        piece.bytes = QByteArray();
         parse(text, true, worker, result);
         const qint64 reserved = worker.builder ? worker.builder->reservedUnits() : 0;
         worker.reservedBefore = reserved;

@@ -7,6 +7,8 @@
 
 #include <QSharedData>
 
+#include <new>
+
 // Non-default attribute runs of a row, by schema position (null = default).
 struct RowRuns : QSharedData
 {
@@ -21,6 +23,29 @@ struct RowRuns : QSharedData
 class RowData : public QSharedData
 {
 public:
+    // Set only on a row data placed inside its block; a copy lives on the heap.
+    struct PlacedFlag
+    {
+        bool value = false;
+        PlacedFlag() = default;
+        PlacedFlag(const PlacedFlag &) {}
+        PlacedFlag &operator=(const PlacedFlag &) { return *this; }
+    };
+
+    // A placed row data is destroyed in place; the block reference goes last,
+    // since it may free the memory the row data lives in.
+    static void operator delete(RowData *p, std::destroying_delete_t)
+    {
+        if (!p->placed.value) {
+            p->~RowData();
+            ::operator delete(p);
+            return;
+        }
+        const QExplicitlySharedDataPointer<const RowBlock> keep = std::move(p->block);
+        p->~RowData();
+    }
+
+    PlacedFlag placed;
     quint32 indication = 0;
     bool hasIndication = false;
     RowSchema::Ptr schema = RowSchema::empty();
@@ -94,10 +119,18 @@ void Row::writeLayout(char16_t *out, const QStringView *cells, qsizetype count, 
     }
 }
 
-Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
-                 const char16_t *base, quint32 indication, bool hasIndication)
+qsizetype Row::placedDataUnits()
 {
-    auto *data = new RowData;
+    // Whole 8-byte steps, so that row data placed one after another in a
+    // block stay aligned.
+    return qsizetype((sizeof(RowData) + 7) / 8 * 4);
+}
+
+Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
+                 char16_t *slot, const char16_t *base, quint32 indication, bool hasIndication)
+{
+    auto *data = new (slot) RowData;
+    data->placed.value = true;
     data->indication = indication;
     data->hasIndication = hasIndication;
     data->schema = schema;
@@ -108,8 +141,8 @@ Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<cons
 
 qsizetype Row::storageOverhead()
 {
-    // The shared data, its allocator header, and the row's slot in a list.
-    return qsizetype(sizeof(RowData)) + 16 + qsizetype(sizeof(Row));
+    // The row's slot in a list; the row data itself lives in the block.
+    return qsizetype(sizeof(Row));
 }
 
 void Row::detach()

@@ -87,8 +87,8 @@ public:
     // schema lets them share it in memory too.
     static Row decode(const ArchiveDecoder &dictionary, const RowSchema::Ptr &previousSchema);
 
-    // Bytes a row costs beside its cell texts and offsets, for readers that
-    // budget memory before building many rows.
+    // Bytes a row built by a RowBlockBuilder costs beside its block, for
+    // readers that budget memory before building many rows.
     static qsizetype storageOverhead();
 
     friend bool operator==(const Row &a, const Row &b);
@@ -102,8 +102,11 @@ private:
     // with empty cells, then the texts.
     static void writeLayout(char16_t *out, const QStringView *cells, qsizetype count,
                             qsizetype schemaSize);
+    // The units a row's shared data takes at the front of its stretch of a block.
+    static qsizetype placedDataUnits();
+    // Constructs the row's shared data at `slot`, inside `block`.
     static Row inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
-                       const char16_t *base, quint32 indication, bool hasIndication);
+                       char16_t *slot, const char16_t *base, quint32 indication, bool hasIndication);
     void detach();
     void rebuild(const RowSchema::Ptr &schema, const QList<AttributedText> &cells);
     QList<AttributedText> cells() const;

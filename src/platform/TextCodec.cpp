@@ -119,12 +119,20 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding, bool *ok)
     return decodeWith(bytes, encoding, flags, ok);
 }
 
-QString TextCodec::decodeContinuation(QByteArrayView bytes, TextEncoding encoding, bool *ok)
+bool TextCodec::decodePiece(QByteArrayView bytes, TextEncoding encoding, bool startOfText, QString &out)
 {
     QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
-    if (encoding == TextEncoding::Utf8)
+    if (encoding == TextEncoding::Utf8) {
+        if (startOfText && bytes.startsWith(kUtf8Bom))
+            bytes = bytes.sliced(kUtf8Bom.size());
         flags |= QStringConverter::Flag::ConvertInitialBom;
-    return decodeWith(bytes, encoding, flags, ok);
+    }
+    QStringDecoder decoder(textEncodingCodecName(encoding), flags);
+    out.resize(decoder.requiredSpace(bytes.size()));
+    QChar *const begin = out.data();
+    const QChar *const end = decoder.appendToBuffer(begin, bytes);
+    out.resize(end - begin);
+    return decoder.isValid() && !decoder.hasError();
 }
 
 QByteArray TextCodec::encode(QStringView text, TextEncoding encoding, qsizetype *unmappable)

@@ -224,7 +224,7 @@ void tst_Row::archiveRoundTripSharesSchema()
 void tst_Row::blockRowsBehaveAsOwnRows()
 {
     const RowSchema::Ptr schema = RowSchema::make({Row::kOptionKey, QStringLiteral("a"), QStringLiteral("b")});
-    RowBlockBuilder builder(schema, 64);
+    RowBlockBuilder builder(schema, 512);
     RowList built;
     RowList own;
     QList<QString> texts;
@@ -245,7 +245,7 @@ void tst_Row::blockRowsBehaveAsOwnRows()
     QCOMPARE(built.at(4).cellText(u"b"), QStringView(texts.at(45)));
     // Small rows share blocks; the oversized row took one of its own without
     // closing the block the others use.
-    QVERIFY(builder.reservedUnits() < 64 * 20 + 600);
+    QVERIFY(builder.reservedUnits() < 512 * 8 + 700);
 
     // Changing a row copies it out of the block; its neighbours and copies
     // taken before keep their texts.
