@@ -3,8 +3,9 @@
 // Checks beyond "no crash":
 //  - the splitter always advances and its fields lie inside the text or are
 //    unescaped copies no longer than the record;
-//  - an imported list has the titles its first line gave, every row carries
-//    the shared schema, and every width lies between 40 and 800;
+//  - an imported list has one title per field of its first line, all
+//    different and none reserved, every row carries the shared schema with a
+//    cell for each, and every width lies between 40 and 800;
 //  - accepted plus rejected rows never exceed the number of records.
 // Seeds: fuzz/corpus/CsvImport (the first byte of each is the mode).
 
@@ -14,6 +15,7 @@
 
 #include <QFile>
 #include <QLoggingCategory>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -61,12 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool listFile = data[0] & 2;
     const QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
 
-    qsizetype records = -1;
     for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::ShiftJis}) {
         bool ok = false;
         const QString text = TextCodec::decode(bytes, encoding, &ok);
         if (ok) {
-            records = checkSplitter(text, quoted);
+            checkSplitter(text, quoted);
             break;
         }
     }
@@ -88,14 +89,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (listFile)
         return 0;
 
+    // Records as the encoding the import settled on splits them.
+    qsizetype records = -1;
+    if (const auto encoding = textEncodingFromName(CSVtoLMSConversion::encodingName(list->encodingType()))) {
+        bool ok = false;
+        const QString text = TextCodec::decode(bytes, *encoding, &ok);
+        if (ok)
+            records = checkSplitter(text, quoted);
+    }
+
     const QStringList titles = list->columnTitlesArray();
     if (titles.size() < 3 || titles.at(0) != QStringLiteral("NSRIndication"))
+        std::abort();
+    const QStringList own = titles.mid(2);
+    if (QSet<QString>(own.cbegin(), own.cend()).size() != own.size() || own.contains(QStringLiteral("NSRIndication"))
+        || own.contains(QStringLiteral("NSROption")) || own.contains(QString()))
         std::abort();
     const RowList rows = list->tableItemObjectArray();
     if (records >= 0 && rows.size() + converter.errCount() > records)
         std::abort();
     for (const Row &row : rows) {
-        if (row.schema() != rows.first().schema() || row.indication() != 0)
+        if (row.schema() != rows.first().schema() || row.indication() != 0
+            || row.schema()->size() != titles.size() - 1)
             std::abort();
     }
     const QVariantMap widths = list->columnTitlesWidthDic();

@@ -37,9 +37,12 @@ int ConvertCommand::run(const QStringList &arguments)
 
     ImportReport report;
     QString error;
+    QStringList renamed;
     const auto list = ImportCommand::importFile(parser.positionalArguments().constFirst(),
-                                                parser.isSet(quoted), &report, &error);
+                                                parser.isSet(quoted), &report, &error, &renamed);
     if (!list)
         return CliExit::failure(err, error);
+    for (const QString &line : std::as_const(renamed))
+        err << "rowsmith-cli: " << line << '\n';
     return exporter.run(*list, report.rejectedRows, out, err);
 }

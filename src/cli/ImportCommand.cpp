@@ -3,6 +3,7 @@
 #include "CliExit.h"
 #include "TerminalProgress.h"
 #include "convert/CSVtoLMSConversion.h"
+#include "convert/CsvSource.h"
 #include "list/ListItem.h"
 
 #include <QCommandLineParser>
@@ -10,10 +11,15 @@
 #include <QTextStream>
 
 std::shared_ptr<ListItem> ImportCommand::importFile(const QString &path, bool quoted,
-                                                    ImportReport *report, QString *error)
+                                                    ImportReport *report, QString *error,
+                                                    QStringList *renamedTitles)
 {
-    if (!QFileInfo(path).isFile()) {
+    if (!QFileInfo::exists(path)) {
         *error = QStringLiteral("%1: no such file").arg(path);
+        return nullptr;
+    }
+    if (const QString refusal = CsvSource::kindRefusal(path); !refusal.isEmpty()) {
+        *error = QStringLiteral("%1 %2").arg(path, refusal);
         return nullptr;
     }
     CSVtoLMSConversion conversion;
@@ -29,6 +35,8 @@ std::shared_ptr<ListItem> ImportCommand::importFile(const QString &path, bool qu
     report->crLf = list->crState();
     report->rejectedRows = conversion.errCount();
     report->errorText = conversion.errString();
+    if (renamedTitles)
+        *renamedTitles = conversion.renamedTitles();
     return list;
 }
 
@@ -62,8 +70,9 @@ int ImportCommand::run(const QStringList &arguments)
 
     ImportReport report;
     QString error;
+    QStringList renamed;
     const auto list = importFile(parser.positionalArguments().constFirst(), parser.isSet(quoted),
-                                 &report, &error);
+                                 &report, &error, &renamed);
     if (!list)
         return CliExit::failure(err, error);
     if (parser.isSet(json)) {
@@ -71,6 +80,8 @@ int ImportCommand::run(const QStringList &arguments)
         return CliExit::kSuccess;
     }
     ListItemPrinter::printSummary(out, *list, report);
+    for (const QString &line : std::as_const(renamed))
+        out << "renamed:   " << line << '\n';
     if (parser.isSet(print)) {
         out << '\n';
         ListItemPrinter::printTable(out, *list);

@@ -81,18 +81,23 @@ int ListExport::run(const ListItem &list, qsizetype rejectedOnImport, QTextStrea
     if (!m_whereTitle.isEmpty() && !list.columnTitlesArray().contains(m_whereTitle))
         return CliExit::failure(err, QStringLiteral("no column titled \"%1\"").arg(m_whereTitle));
 
-    // Marks come from the list itself unless asked for.
+    // Marks come from the list itself unless asked for. A CSV of --all
+    // leaves the rows as they are and asks the exporter for every one; a
+    // list file stores the marks, so there every row is marked.
+    const bool listFile = m_target.endsWith(QLatin1String(".pgcl"), Qt::CaseInsensitive);
     RowList rows = list.tableItemObjectArray();
-    qsizetype marked = 0;
-    for (Row &row : rows) {
-        if (m_allSet)
-            row.setIndication(1);
-        else if (!m_whereTitle.isEmpty())
-            row.setIndication(WritingForSearchObject::targetedString(row.cellText(m_whereTitle), m_whereKeywords) ? 1 : 0);
-        marked += row.indication() ? 1 : 0;
+    const bool allUnmarked = m_allSet && !listFile;
+    qsizetype marked = allUnmarked ? rows.size() : 0;
+    if (!allUnmarked) {
+        for (Row &row : rows) {
+            if (m_allSet)
+                row.setIndication(1);
+            else if (!m_whereTitle.isEmpty())
+                row.setIndication(WritingForSearchObject::targetedString(row.cellText(m_whereTitle), m_whereKeywords) ? 1 : 0);
+            marked += row.indication() ? 1 : 0;
+        }
     }
 
-    const bool listFile = m_target.endsWith(QLatin1String(".pgcl"), Qt::CaseInsensitive);
     const QVariantMap request{
         {QStringLiteral("targeted"), 715},
         {QStringLiteral("filePath"), m_target},
@@ -102,6 +107,7 @@ int ListExport::run(const ListItem &list, qsizetype rejectedOnImport, QTextStrea
         {QStringLiteral("columnTitles"), list.columnTitlesArray()},
         {QStringLiteral("columnTitlesWidthDic"), list.columnTitlesWidthDic()},
         {QStringLiteral("itemObject"), QVariant::fromValue(rows)},
+        {QStringLiteral("exportAllRows"), allUnmarked},
     };
     OutputConverterFile exporter;
     exporter.initializationUserObject();

@@ -1,9 +1,9 @@
 #include "CSVtoLMSConversion.h"
 
-#include "CsvLineSplitter.h"
+#include "CsvSource.h"
 
+#include "platform/AvailableMemory.h"
 #include "platform/WorkOfCachesFolder.h"
-#include "list/ProgressThrottle.h"
 #include "platform/ErrorLog.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/LogCategories.h"
@@ -12,6 +12,7 @@
 #include "tasks/ProgressReport.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -54,8 +55,6 @@ constexpr int kIso2022JpType = 21;
 // A file of many short rows can reject millions of them; all are listed in
 // the error text, only the first ones in the log.
 constexpr qint32 kLoggedRejections = 100;
-
-constexpr qsizetype kMaxReservedRows = qsizetype(1) << 24;
 
 std::optional<TextEncoding> encodingOfType(int type)
 {
@@ -106,26 +105,10 @@ bool CSVtoLMSConversion::registerDocumentFileName(const QString &value)
     return !value.isEmpty();
 }
 
-bool CSVtoLMSConversion::registerImportEncodingString(const QString &text)
-{
-    m_importEncodingString = text.isEmpty() ? u""_s : text;
-    return !text.isEmpty();
-}
-
 bool CSVtoLMSConversion::registerColumnTitlesArray(const QStringList &titles)
 {
     m_columnTitlesArray = titles;
     return !m_columnTitlesArray.isEmpty();
-}
-
-bool CSVtoLMSConversion::registerImportHandlePath(const QString &path)
-{
-    m_importHandle.close();
-    // Only regular files: a directory cannot be read and a pipe could block.
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return false;
-    m_importHandle.setFileName(path);
-    return m_importHandle.open(QIODevice::ReadOnly);
 }
 
 void CSVtoLMSConversion::fail(const QString &reason)
@@ -236,20 +219,17 @@ bool CSVtoLMSConversion::runConversion()
     return false;
 }
 
-bool CSVtoLMSConversion::readWholeFile(QByteArray *bytes)
+qint64 CSVtoLMSConversion::memoryBudget() const
 {
-    *bytes = QByteArray(qsizetype(m_fileSize), Qt::Uninitialized);
-    qint64 done = 0;
-    while (done < m_fileSize) {
-        const qint64 got = m_importHandle.read(bytes->data() + done, m_fileSize - done);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break; // the file shrank since its size was read
-        done += got;
-    }
-    bytes->truncate(qsizetype(done));
-    return true;
+    return m_memoryBudget > 0 ? m_memoryBudget : AvailableMemory::bytes();
+}
+
+QString CSVtoLMSConversion::memoryRefusal(qint64 needed, qint64 available) const
+{
+    const QLocale locale = QLocale::c();
+    return u"\"%1\" needs about %2 of memory to import, but only %3 is available"_s.arg(
+        m_conversionRelevantFilePath, locale.formattedDataSize(needed, 1),
+        locale.formattedDataSize(available, 1));
 }
 
 bool CSVtoLMSConversion::encodingThreadOfTheCSVtoLMSConversion()
@@ -261,6 +241,8 @@ bool CSVtoLMSConversion::encodingThreadOfTheCSVtoLMSConversion()
         indicatorAtStep(kStepStart, 0.0, u""_s);
         m_errCount = 0;
         m_errString.clear();
+        m_renamedTitles.clear();
+        m_openQuoteLine = 0;
         m_columnTitlesArray.clear();
         m_columnTitlesWidthArray.clear();
         m_columnTitlesWidthDic.clear();
@@ -272,59 +254,91 @@ bool CSVtoLMSConversion::encodingThreadOfTheCSVtoLMSConversion()
         const NotificationCenter::Token token = center().addObserver(
             kCancelNotification, nullptr,
             [flag = m_runThread](const Notification &) { flag->store(false, std::memory_order_relaxed); });
-        const auto cleanup = qScopeGuard([&] {
-            center().removeObserver(token);
-            m_importEncodingString = QString();
-            m_fileBytes = QByteArray();
-            m_testedText = QString();
-            m_importHandle.close();
-        });
+        const auto cleanup = qScopeGuard([&] { center().removeObserver(token); });
 
         const QString &path = m_conversionRelevantFilePath;
-        const QFileInfo info(path);
-        m_fileSize = info.isFile() ? info.size() : 0;
+        CsvSource source;
+        const QString refusal = source.open(path);
+        m_fileSize = refusal.isEmpty() ? source.size() : 0;
         indicatorAtStep(kStepReading, 0.0, fileSizeString());
-        if (m_fileSize > kMaxFileSize) {
-            fail(u"\"%1\" is larger than 1 GiB (%2 bytes) and is not imported"_s.arg(path).arg(m_fileSize));
+        if (!refusal.isEmpty()) {
+            fail(u"\"%1\" %2"_s.arg(path, refusal));
             return false;
         }
-        if (!registerImportHandlePath(path)) {
-            fail(u"\"%1\" cannot be opened for reading"_s.arg(path));
-            return false;
-        }
-        if (!readWholeFile(&m_fileBytes)) {
-            fail(u"\"%1\" cannot be read: %2"_s.arg(path, m_importHandle.errorString()));
-            return false;
-        }
-
-        // Each encoding tried decodes the bytes once; the text that passed is
-        // kept for reading instead of being decoded again.
-        indicatorAtStep(kStepReading, 20.0, fileSizeString());
-        bool decoded = false;
-        m_testedText = TextCodec::decode(m_fileBytes, TextEncoding::Utf8, &decoded);
-        indicatorAtStep(kStepReading, 30.0, fileSizeString());
-        if (decoded) {
+        if (m_fileSize == 0) {
             m_encodingType = kUtf8Type;
-            indicatorAtStep(kStepReading, 50.0, fileSizeString());
-        } else {
-            m_testedText = TextCodec::decode(m_fileBytes, TextEncoding::ShiftJis, &decoded);
-            indicatorAtStep(kStepReading, 50.0, fileSizeString());
-            // ISO-2022-JP is taken untested; reading finds out whether it fits.
-            m_encodingType = decoded ? kShiftJisType : kIso2022JpType;
-        }
-        m_testedEncoding = decoded ? m_encodingType : 0;
-        indicatorAtStep(kStepReading, 60.0, fileSizeString());
-
-        const QString text = readCSVFileDataOfLengthAtHandlePath(m_encodingType);
-        if (!registerImportEncodingString(text)) {
-            fail(text.isNull() ? u"\"%1\" is not text in UTF-8, Shift-JIS or ISO-2022-JP"_s.arg(path)
-                               : u"\"%1\" holds no text"_s.arg(path));
+            fail(u"\"%1\" holds no text"_s.arg(path));
             return false;
         }
-        indicatorAtStep(kStepReading, 100.0, fileSizeString());
+        const qint64 budget = memoryBudget();
 
-        if (!loopWhichConvertsOfTheEncodingString())
+        std::optional<CsvChunkImport> pass;
+        bool linesReported = false;
+        const auto runPass = [&](TextEncoding encoding) {
+            pass.reset();
+            if (!source.rewind())
+                return CsvChunkImport::Outcome::ReadError;
+            CsvChunkImport::Settings settings;
+            settings.encoding = encoding;
+            settings.quoted = m_quotedFields;
+            settings.memoryBudget = budget;
+            settings.keepGoing = m_runThread.get();
+            settings.progress = [&](qint64 consumed) {
+                if (!linesReported) {
+                    linesReported = true;
+                    indicatorAtStep(kStepReading, 100.0, fileSizeString());
+                    indicatorAtStep(kStepLines, 0.0, fileSizeString());
+                }
+                indicatorAtStep(kStepLines, double(consumed) / double(m_fileSize) * 100.0, fileSizeString());
+            };
+            pass.emplace(source, settings);
+            return pass->run();
+        };
+
+        // Each encoding is tried in turn; a piece that fails to decode ends
+        // that encoding's pass early.
+        indicatorAtStep(kStepReading, 20.0, fileSizeString());
+        using Outcome = CsvChunkImport::Outcome;
+        Outcome outcome = Outcome::WrongEncoding;
+        for (const int type : {kUtf8Type, kShiftJisType, kIso2022JpType}) {
+            m_encodingType = type;
+            outcome = runPass(*encodingOfType(type));
+            if (outcome != Outcome::WrongEncoding)
+                break;
+        }
+        if (outcome == Outcome::Done && m_encodingType == kUtf8Type && pass->sawEscapeSequence()
+            && !pass->sawEightBitByte()) {
+            // 7-bit ISO-2022-JP is valid UTF-8 as well; its escapes decide.
+            m_encodingType = kIso2022JpType;
+            outcome = runPass(TextEncoding::Iso2022Jp);
+            if (outcome == Outcome::WrongEncoding) {
+                m_encodingType = kUtf8Type;
+                outcome = runPass(TextEncoding::Utf8);
+            }
+        }
+        switch (outcome) {
+        case Outcome::Done:
+            break;
+        case Outcome::WrongEncoding:
+            fail(u"\"%1\" is not text in UTF-8, Shift-JIS or ISO-2022-JP"_s.arg(path));
             return false;
+        case Outcome::Cancelled:
+            indicatorAtStep(kStepFailed, 0.0, kBlank);
+            fail(u"the import was cancelled"_s);
+            return false;
+        case Outcome::OverBudget:
+            indicatorAtStep(kStepFailed, 0.0, kBlank);
+            fail(memoryRefusal(pass->neededMemory(), budget));
+            return false;
+        case Outcome::ReadError:
+            fail(u"\"%1\" cannot be read: %2"_s.arg(path, pass ? pass->errorString() : source.errorString()));
+            return false;
+        }
+        if (!linesReported)
+            indicatorAtStep(kStepReading, 100.0, fileSizeString());
+        takePass(*pass);
+        pass.reset();
+
         if (!deliverCSVtoLMSConversionFile())
             return false;
         if (!m_errString.isEmpty() && !m_fileCachesFolderPathOfWork.isEmpty()
@@ -339,164 +353,44 @@ bool CSVtoLMSConversion::encodingThreadOfTheCSVtoLMSConversion()
     });
 }
 
-QString CSVtoLMSConversion::readCSVFileDataOfLengthAtHandlePath(int encoding)
+void CSVtoLMSConversion::takePass(CsvChunkImport &pass)
 {
-    return ErrorLog::guarded(lcConvert(), kClassWords, u"readCSVFileDataOfLengthAtHandlePath", QString(), [&] {
-        indicatorAtStep(kStepReading, 70.0, fileSizeString());
-        QString text;
-        if (encoding == m_testedEncoding && !m_testedText.isNull()) {
-            text = std::move(m_testedText);
-        } else if (const std::optional<TextEncoding> chosen = encodingOfType(encoding)) {
-            bool decoded = false;
-            text = TextCodec::decode(m_fileBytes, *chosen, &decoded);
-        }
-        // The bytes are not needed once they are text (or are not text at all).
-        m_fileBytes = QByteArray();
-        m_testedText = QString();
-        indicatorAtStep(kStepReading, 80.0, fileSizeString());
-        indicatorAtStep(kStepReading, 90.0, fileSizeString());
-        return text;
-    });
-}
-
-bool CSVtoLMSConversion::loopWhichConvertsOfTheEncodingString()
-{
-    return ErrorLog::guarded(lcConvert(), kClassWords, u"loopWhichConvertsOfTheEncodingString", false, [&] {
-        if (!confirmImportEncodingString()) {
-            indicatorAtStep(kStepFailed, 0.0, kBlank);
-            fail(u"there is no text to convert"_s);
-            return false;
-        }
-        indicatorAtStep(kStepLines, 0.0, fileSizeString());
-        m_columnTitlesArray = {Row::kIndicationKey, Row::kOptionKey};
-
-        const QStringView text(m_importEncodingString);
-        m_crState = text.contains(u'\r');
-        const qsizetype plannedLines = CsvLineSplitter::estimateLineCount(text);
-        // A file of nothing but line breaks must not reserve eight bytes per
-        // byte up front; beyond the cap the list grows as rows arrive.
-        m_tableItemObjectArray.reserve(std::min(plannedLines - 1, kMaxReservedRows));
-        // A million lines report about a thousand times: every report is
-        // queued to the main thread.
-        ProgressThrottle throttle(plannedLines);
-
-        CsvLineSplitter splitter(text, m_quotedFields);
-        const double size = m_fileSize > 0 ? double(m_fileSize) : 1.0;
-        qsizetype lineNumber = 0;
-        qint64 bytesRead = 0;
-        double progress = 0.0;
-        while (splitter.next()) {
-            try {
-                const qint32 errorsBefore = m_errCount;
-                m_readingLength = float(splitter.readingLength());
-                bytesRead += splitter.readingLength();
-                if (splitter.unterminatedQuote())
-                    rejectRow(splitter.fields(), splitter.record());
-                else if (lineNumber == 0)
-                    makeTitles(splitter.fields());
-                else
-                    makeTableCSVItemAtlengthArray(splitter.fields());
-                const bool report = throttle.visit();
-                if (m_errCount > errorsBefore && (m_errCount == 1 || report))
-                    indicatorAtStep(kStepRowRefused, 0.0, kBlank);
-                if (report)
-                    indicatorAtStep(kStepLines, progress * 100.0, fileSizeString());
-            } catch (...) {
-                ErrorLog::err(lcConvert(), kClassWords, u"loopWhichConvertsOfTheEncodingString while",
-                              ErrorLog::currentExceptionName());
-            }
-            if (!runThread()) {
-                indicatorAtStep(kStepFailed, 0.0, kBlank);
-                m_tableItemObjectArray.clear();
-                fail(u"the import was cancelled"_s);
-                return false;
-            }
-            ++lineNumber;
-            progress = double(bytesRead) / size;
-        }
-        // The rows hold their own copies; the text is the largest thing left.
-        m_importEncodingString = QString();
-        if (m_tableItemObjectArray.capacity() > 2 * m_tableItemObjectArray.size() + 1024)
-            m_tableItemObjectArray.squeeze();
-        return true;
-    });
-}
-
-void CSVtoLMSConversion::makeTitles(const QList<QStringView> &fields)
-{
-    QStringList titles;
-    titles.reserve(fields.size() + 2);
-    titles << Row::kIndicationKey << Row::kOptionKey;
-    for (const QStringView field : fields)
-        titles.append(field.toString());
-    registerColumnTitlesArray(titles);
-
-    // A row is a dictionary by title: a title that occurs twice is one cell,
-    // filled from its later column. A column titled "NSRIndication" cannot
-    // take the place of the row's mark and is left out of the rows.
-    QStringList schemaTitles{Row::kOptionKey};
-    m_schemaColumn = {-1};
-    QHash<QString, qsizetype> position{{Row::kOptionKey, 0}};
-    for (qsizetype column = 0; column < fields.size(); ++column) {
-        const QString &title = titles.at(column + 2);
-        if (title == Row::kIndicationKey)
-            continue;
-        const auto found = position.constFind(title);
-        if (found != position.cend()) {
-            m_schemaColumn[found.value()] = column;
-        } else {
-            position.insert(title, schemaTitles.size());
-            schemaTitles.append(title);
-            m_schemaColumn.append(column);
-        }
+    m_crState = pass.sawCarriageReturn();
+    m_columnTitlesArray = {Row::kIndicationKey, Row::kOptionKey};
+    if (pass.titles()) {
+        m_columnTitlesArray += pass.titles()->titles();
+        m_renamedTitles = pass.titles()->renamingLines();
     }
-    m_schema = RowSchema::make(schemaTitles);
-    m_rowTexts.resize(schemaTitles.size());
+    for (const QString &line : std::as_const(m_renamedTitles))
+        m_errString += u"*** renamed: %1 ***\n"_s.arg(line);
+
+    // The first two columns never grow beyond their initial width, so only
+    // the fields are measured; a short row widens the columns it fills.
+    const QList<qsizetype> &longest = pass.longestFields();
+    if (!longest.isEmpty()) {
+        m_columnTitlesWidthArray.fill(kInitialWidth, m_columnTitlesArray.size());
+        for (qsizetype c = 0; c < longest.size(); ++c)
+            makeTableCSVTitleWidthAtLength(longest.at(c) * 8 + 8, c + 2);
+    }
+    m_tableItemObjectArray = pass.takeRows();
+    for (const CsvChunkImport::Rejection &rejection : pass.takeRejections())
+        rejectRow(rejection);
 }
 
-bool CSVtoLMSConversion::makeTableCSVItemAtlengthArray(const QList<QStringView> &fields)
-{
-    const qsizetype titleCount = m_columnTitlesArray.size();
-    if (!m_schema || titleCount <= 2)
-        return false;
-    // Values are ("", "") followed by the fields; the first two columns never
-    // grow beyond their initial width, so only the fields are measured. A
-    // short row widens the columns it does fill before it is refused.
-    const qsizetype valueCount = fields.size() + 2;
-    if (m_columnTitlesWidthArray.isEmpty())
-        m_columnTitlesWidthArray.fill(kInitialWidth, titleCount);
-    const qsizetype filled = std::min(titleCount, valueCount);
-    for (qsizetype column = 2; column < filled; ++column)
-        makeTableCSVTitleWidthAtLength(fields.at(column - 2).size() * 8 + 8, column);
-    if (valueCount < titleCount) {
-        rejectRow(fields, QStringView());
-        return false;
-    }
-    for (qsizetype i = 0; i < m_schemaColumn.size(); ++i) {
-        const qsizetype column = m_schemaColumn.at(i);
-        m_rowTexts[i] = column < 0 ? QStringView() : fields.at(column);
-    }
-    m_tableItemObjectArray.append(Row::fromTexts(m_schema, m_rowTexts, 0, true));
-    return true;
-}
-
-void CSVtoLMSConversion::rejectRow(const QList<QStringView> &fields, QStringView rawRecord)
+void CSVtoLMSConversion::rejectRow(const CsvChunkImport::Rejection &rejection)
 {
     ++m_errCount;
     m_errString += u"*** err:%1 ***\n"_s.arg(m_errCount);
-    if (!rawRecord.isNull()) {
-        // An unterminated quote: the text as it stands, commas included.
-        m_errString += rawRecord;
-    } else {
-        for (const QStringView field : fields)
-            m_errString += field;
-    }
+    m_errString += rejection.text;
     m_errString += u'\n';
+    if (rejection.unterminated)
+        m_openQuoteLine = rejection.line;
 
     if (m_errCount <= kLoggedRejections) {
-        const QString reason = rawRecord.isNull()
-            ? u"rejected row %1 has %2 of %3 fields"_s.arg(m_errCount).arg(fields.size()).arg(m_columnTitlesArray.size() - 2)
-            : u"rejected row %1 has an unterminated quote"_s.arg(m_errCount);
+        indicatorAtStep(kStepRowRefused, 0.0, kBlank);
+        const QString reason = rejection.unterminated
+            ? u"rejected row %1 has a quote opened on line %2 that is never closed"_s.arg(m_errCount).arg(rejection.line)
+            : u"rejected row %1 (line %2) has %3 of %4 fields"_s.arg(m_errCount).arg(rejection.line).arg(rejection.fields).arg(m_columnTitlesArray.size() - 2);
         ErrorLog::err(lcConvert(), kClassWords, u"makeTableCSVItemAtlengthArray", reason);
     } else if (m_errCount == kLoggedRejections + 1) {
         qCWarning(lcConvert).noquote() << u"CSVtoLMSConversion: further rejected rows are listed in \"%1\" only"_s.arg(kErrorFileName);
@@ -514,7 +408,6 @@ void CSVtoLMSConversion::makeTableCSVTitleWidthAtLength(qsizetype width, qsizety
 
 QVariantMap CSVtoLMSConversion::makeTitleWidthDicWithArray() const
 {
-    // A title that occurs twice keeps the width of its later column.
     QVariantMap widths;
     const qsizetype count = std::min(m_columnTitlesArray.size(), m_columnTitlesWidthArray.size());
     for (qsizetype i = 0; i < count; ++i)
@@ -544,6 +437,8 @@ bool CSVtoLMSConversion::deliverCSVtoLMSConversionFile()
             }
         }
         if (!refusal.isEmpty()) {
+            if (m_openQuoteLine > 0)
+                refusal = u"the quote opened on line %1 is never closed, so %2"_s.arg(m_openQuoteLine).arg(refusal);
             indicatorAtStep(kStepFailed, 0.0, fileSizeString());
             fail(u"\"%1\": %2"_s.arg(m_conversionRelevantFilePath, refusal));
             return false;
@@ -579,41 +474,32 @@ bool CSVtoLMSConversion::encodingThreadOfThePGCLtoLMSConversion()
 {
     return ErrorLog::guarded(lcConvert(), kClassWords, u"encodingThreadOfThePGCLtoLMSConversion", false, [&] {
         m_listItem.reset();
-        const auto cleanup = qScopeGuard([&] { m_importHandle.close(); });
         const QString &path = m_conversionRelevantFilePath;
-        if (!registerImportHandlePath(path)) {
-            fail(u"\"%1\" cannot be opened for reading"_s.arg(path));
+        CsvSource source;
+        if (const QString refusal = source.open(path); !refusal.isEmpty()) {
+            fail(u"\"%1\" %2"_s.arg(path, refusal));
             return false;
         }
-        m_fileSize = QFileInfo(path).size();
-        if (m_fileSize > kMaxFileSize) {
-            fail(u"\"%1\" is larger than 1 GiB (%2 bytes) and is not imported"_s.arg(path).arg(m_fileSize));
+        m_fileSize = source.size();
+        // The bytes are held whole while they are decoded; how far the list
+        // they hold may expand is bounded by the archive reader.
+        const qint64 budget = memoryBudget();
+        if (m_fileSize > budget) {
+            fail(memoryRefusal(m_fileSize, budget));
             return false;
         }
 
         QByteArray buffer;
-        buffer.reserve(qsizetype(m_fileSize + kListFileChunk));
-        qint64 total = 0;
-        for (;;) {
-            const qsizetype before = buffer.size();
-            buffer.resize(before + kListFileChunk);
-            const qint64 got = m_importHandle.read(buffer.data() + before, kListFileChunk);
-            buffer.resize(before + std::max<qint64>(got, 0));
-            if (got < 0) {
-                fail(u"\"%1\" cannot be read: %2"_s.arg(path, m_importHandle.errorString()));
+        buffer.reserve(qsizetype(m_fileSize));
+        while (!source.atEnd()) {
+            if (!source.read(buffer, kListFileChunk)) {
+                fail(u"\"%1\" cannot be read: %2"_s.arg(path, source.errorString()));
                 return false;
             }
-            if (got == 0)
-                break;
-            total += got;
-            if (total > kMaxFileSize) {
-                fail(u"\"%1\" grew beyond 1 GiB while it was read and is not imported"_s.arg(path));
-                return false;
-            }
-            indicatorAtStep(kStepChunk, m_fileSize > 0 ? double(total) / double(m_fileSize) * 100.0 : 100.0,
+            indicatorAtStep(kStepChunk, m_fileSize > 0 ? double(buffer.size()) / double(m_fileSize) * 100.0 : 100.0,
                             kReading);
         }
-        m_importHandle.close();
+        source.close();
         indicatorAtStep(kStepChunksDone, 100.0, kReading);
 
         QString error;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CsvChunkImport.h"
 #include "list/ListItem.h"
 #include "list/Row.h"
 #include "tasks/TaskWorker.h"
@@ -29,8 +30,6 @@ class NotificationCenter;
 class CSVtoLMSConversion : public TaskWorker
 {
 public:
-    // Files are read whole into memory; anything larger is refused.
-    static constexpr qint64 kMaxFileSize = qint64(1) << 30;
     static constexpr qint64 kListFileChunk = 1048576;
     static constexpr float kInitialWidth = 40.0f;
     static constexpr float kMaximumWidth = 800.0f;
@@ -65,10 +64,14 @@ public:
     // "CSVtoLMSConversionFiles.itemlist" (key "ListItem").
     bool saveCSVtoLMSConversionFiles();
 
+    // The memory an import may use; a file whose rows would need more is
+    // refused before they are built. Unset (0): what the machine has free
+    // when the import starts.
+    void setMemoryBudget(qint64 bytes) { m_memoryBudget = bytes; }
+    qint64 memoryBudget() const;
+
     // The stages, in the order the CSV conversion runs them.
     bool encodingThreadOfTheCSVtoLMSConversion();
-    QString readCSVFileDataOfLengthAtHandlePath(int encoding);
-    bool loopWhichConvertsOfTheEncodingString();
     bool deliverCSVtoLMSConversionFile();
     bool encodingThreadOfThePGCLtoLMSConversion();
 
@@ -84,17 +87,11 @@ public:
     // The exact byte count; fileSize() is the float the progress texts use.
     qint64 fileByteCount() const { return m_fileSize; }
     float fileSize() const { return float(m_fileSize); }
-    // Opens the file for reading; false for a missing file or a directory.
-    bool registerImportHandlePath(const QString &path);
-    const QString &importEncodingString() const { return m_importEncodingString; }
-    bool registerImportEncodingString(const QString &text);
-    bool confirmImportEncodingString() const { return !m_importEncodingString.isEmpty(); }
     // 4 UTF-8, 8 Shift-JIS, 21 ISO-2022-JP.
     qint32 encodingType() const { return m_encodingType; }
     void registerEncodingType(qint32 type) { m_encodingType = type; }
     bool crState() const { return m_crState; }
     void registerCrState(bool state) { m_crState = state; }
-    float readingLength() const { return m_readingLength; }
     bool quotedFields() const { return m_quotedFields; }
     void registerQuotedFields(bool quoted) { m_quotedFields = quoted; }
     // "NSRIndication", "NSROption" and the titles of the first line.
@@ -107,6 +104,9 @@ public:
     const RowList &tableItemObjectArray() const { return m_tableItemObjectArray; }
     bool confirmTableItemObjectArray() const { return !m_tableItemObjectArray.isEmpty(); }
     const QString &errString() const { return m_errString; }
+    // Columns whose titles were taken, empty or reserved, and what they are
+    // called instead; one line each.
+    const QStringList &renamedTitles() const { return m_renamedTitles; }
     qint32 errCount() const { return m_errCount; }
 
     // The list item made or read by the last conversion; null before one.
@@ -118,12 +118,9 @@ private:
     NotificationCenter &center() const;
     bool runConversion();
     void fail(const QString &reason);
-    bool readWholeFile(QByteArray *bytes);
-    // Handles one split record: the title line or a data row.
-    void takeRecord(qsizetype recordNumber, const QList<QStringView> &fields, bool unterminated);
-    void makeTitles(const QList<QStringView> &fields);
-    bool makeTableCSVItemAtlengthArray(const QList<QStringView> &fields);
-    void rejectRow(const QList<QStringView> &fields, QStringView rawRecord);
+    QString memoryRefusal(qint64 needed, qint64 available) const;
+    void takePass(CsvChunkImport &pass);
+    void rejectRow(const CsvChunkImport::Rejection &rejection);
     void makeTableCSVTitleWidthAtLength(qsizetype width, qsizetype column);
     QVariantMap makeTitleWidthDicWithArray() const;
     QString itemsMessage() const;
@@ -134,30 +131,18 @@ private:
     QString m_conversionRelevantFilePath;
     QString m_documentFileName;
     qint64 m_fileSize = 0;
-    QFile m_importHandle;
-    QString m_importEncodingString;
     qint32 m_encodingType = 0;
     bool m_crState = false;
-    float m_readingLength = 0.0f;
     QStringList m_columnTitlesArray;
     QList<float> m_columnTitlesWidthArray;
     QVariantMap m_columnTitlesWidthDic;
     RowList m_tableItemObjectArray;
     QString m_errString;
+    QStringList m_renamedTitles;
+    qint64 m_openQuoteLine = 0;
     qint32 m_errCount = 0;
+    qint64 m_memoryBudget = 0;
     bool m_quotedFields = false;
-
-    // The raw bytes and the text that decoded them, between the encoding
-    // test and the reading stage.
-    QByteArray m_fileBytes;
-    QString m_testedText;
-    qint32 m_testedEncoding = 0;
-
-    // Rows share one schema: "NSROption" then each title once. m_schemaColumn
-    // gives, per schema position, the field it is filled from (-1: empty).
-    RowSchema::Ptr m_schema;
-    QList<qsizetype> m_schemaColumn;
-    QList<QStringView> m_rowTexts; // reused for every row
 
     std::shared_ptr<ListItem> m_listItem;
     QString m_failureReason;

@@ -1,5 +1,6 @@
 #include "OutputConverterFile.h"
 
+#include "CsvUtf8Writer.h"
 #include "list/ListItem.h"
 #include "list/ProgressThrottle.h"
 #include "platform/AlertSheetModal.h"
@@ -64,6 +65,7 @@ void OutputConverterFile::initializationUserObject()
     m_converterText.clear();
     m_output.reset();
     m_replacedCellCount = 0;
+    m_exportAllRows = false;
     m_errorString = QLatin1String("");
 }
 
@@ -213,6 +215,7 @@ bool OutputConverterFile::storeRequest(const QVariantMap &request)
         registerItemObjectArray(converted);
     }
     registerColumnTitlesWidthDic(request.value(u"columnTitlesWidthDic"_s).toMap());
+    m_exportAllRows = request.value(u"exportAllRows"_s).toBool();
 
     if (!confirmFilePath())
         return fail(u"no file path to write"_s);
@@ -228,6 +231,8 @@ bool OutputConverterFile::writeCsvFile()
         return fail(u"unsupported encoding %1"_s.arg(m_encoding));
 
     indicatorAtStep(kStepStart, 0.0, kCsvMessage);
+    if (*encoding == TextEncoding::Utf8)
+        return writeUtf8CsvFile();
     m_converterText.clear();
     m_converterText.reserve(kChunkCharacters + kChunkCharacters / 4);
     for (qsizetype column = 0; column < m_columnTitlesArray.size(); ++column)
@@ -245,18 +250,23 @@ bool OutputConverterFile::writeCsvFile()
     return commitOutput();
 }
 
-bool OutputConverterFile::appendMarkedRows(TextEncoding encoding, bool *anyRowWritten)
+bool OutputConverterFile::isExported(const Row &row) const
+{
+    return m_exportAllRows || row.indication() != 0;
+}
+
+template<class AppendRow>
+bool OutputConverterFile::forEachExportedRow(AppendRow appendRow, bool *anyRowWritten)
 {
     const RowList &rows = m_itemObjectArray;
     const qsizetype rowCount = rows.size();
     qint64 marked = 0;
     for (const Row &row : rows) {
-        if (row.indication() != 0)
+        if (isExported(row))
             ++marked;
     }
     ProgressThrottle throttle(marked);
 
-    const QStringView lineBreak = m_lineFeedCode ? QStringView(u"\r\n") : QStringView(u"\n");
     const qsizetype columnCount = m_columnTitlesArray.size();
     // Cell positions by column, looked up again only when the schema changes
     // (rows of one list nearly always share a single schema).
@@ -266,9 +276,8 @@ bool OutputConverterFile::appendMarkedRows(TextEncoding encoding, bool *anyRowWr
     qint64 written = 0;
     for (qsizetype r = 0; r < rowCount; ++r) {
         const Row &row = rows.at(r);
-        if (row.indication() == 0)
+        if (!isExported(row))
             continue;
-        m_converterText.appendText(lineBreak);
         ++written;
         if (throttle.visit(written == marked))
             indicatorAtStep(kStepBuilding, double(r) / double(rowCount) * 100.0, kCsvMessage);
@@ -279,14 +288,61 @@ bool OutputConverterFile::appendMarkedRows(TextEncoding encoding, bool *anyRowWr
             for (qsizetype c = 0; c < columnCount; ++c)
                 positions[c] = schema->indexOf(m_columnTitlesArray.at(c));
         }
-        for (qsizetype c = 0; c < columnCount; ++c)
-            m_converterText.appendField(row.cellTextAt(positions.at(c)), c == 0);
-
-        if (m_converterText.size() >= kChunkCharacters && !flushConverterText(encoding))
+        if (!appendRow(row, positions))
             return false;
     }
     *anyRowWritten = written > 0;
     return true;
+}
+
+bool OutputConverterFile::appendMarkedRows(TextEncoding encoding, bool *anyRowWritten)
+{
+    const QStringView lineBreak = m_lineFeedCode ? QStringView(u"\r\n") : QStringView(u"\n");
+    return forEachExportedRow(
+        [&](const Row &row, const QList<qsizetype> &positions) {
+            m_converterText.appendText(lineBreak);
+            for (qsizetype c = 0; c < positions.size(); ++c)
+                m_converterText.appendField(row.cellTextAt(positions.at(c)), c == 0);
+            return m_converterText.size() < kChunkCharacters || flushConverterText(encoding);
+        },
+        anyRowWritten);
+}
+
+bool OutputConverterFile::writeUtf8CsvFile()
+{
+    CsvUtf8Writer writer;
+    writer.reserve(2 * kChunkCharacters + kChunkCharacters / 2);
+    for (qsizetype column = 0; column < m_columnTitlesArray.size(); ++column)
+        writer.appendField(m_columnTitlesArray.at(column), column == 0);
+    const auto flush = [&] {
+        if (!m_output && !openOutput())
+            return false;
+        if (m_output->write(writer.bytes()) != writer.size())
+            return fail(m_output->errorString());
+        writer.clear();
+        return true;
+    };
+    bool anyRowWritten = false;
+    const bool written = forEachExportedRow(
+        [&](const Row &row, const QList<qsizetype> &positions) {
+            if (m_lineFeedCode)
+                writer.appendAscii("\r\n", 2);
+            else
+                writer.appendAscii("\n", 1);
+            for (qsizetype c = 0; c < positions.size(); ++c)
+                writer.appendField(row.cellTextAt(positions.at(c)), c == 0);
+            return writer.size() < 2 * kChunkCharacters || flush();
+        },
+        &anyRowWritten);
+    if (!written)
+        return false;
+    if (!anyRowWritten)
+        return fail(u"no marked row to export"_s);
+    indicatorAtStep(kStepWriting, 0.0, kCsvMessage);
+    if (!flush())
+        return false;
+    m_replacedCellCount = writer.replacedFields();
+    return commitOutput();
 }
 
 bool OutputConverterFile::flushConverterText(TextEncoding encoding)

@@ -99,6 +99,11 @@ private:
     bool writeCsvFile();
     bool writeListFile();
     bool appendMarkedRows(TextEncoding encoding, bool *anyRowWritten);
+    bool writeUtf8CsvFile();
+    bool isExported(const Row &row) const;
+    // Calls appendRow(row, cell positions by column) for each row to export.
+    template<class AppendRow>
+    bool forEachExportedRow(AppendRow appendRow, bool *anyRowWritten);
     bool flushConverterText(TextEncoding encoding);
     bool openOutput();
     bool commitOutput();
@@ -118,6 +123,9 @@ private:
 
     std::unique_ptr<QSaveFile> m_output;
     qsizetype m_replacedCellCount = 0;
+    // Request key "exportAllRows": every row, whatever its mark, without
+    // marking (and so copying) each one.
+    bool m_exportAllRows = false;
     QString m_errorString;
     NotificationCenter *m_center = nullptr;
 };

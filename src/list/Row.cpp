@@ -1,9 +1,13 @@
 #include "Row.h"
 
+#include "RowBlock.h"
+
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 
 #include <QSharedData>
+
+#include <new>
 
 // Non-default attribute runs of a row, by schema position (null = default).
 struct RowRuns : QSharedData
@@ -12,22 +16,49 @@ struct RowRuns : QSharedData
 };
 
 // Buffer layout: for each of the schema's n cells, its end offset as two
-// UTF-16 units (low, high), then the cell texts back to back.
+// UTF-16 units (low, high), then the cell texts back to back. The buffer is
+// either the row's own (`buffer`) or a stretch of a shared block; `base`
+// points at it in both cases. A copy keeps pointing at the same storage,
+// which the copied `buffer` or `block` keeps alive.
 class RowData : public QSharedData
 {
 public:
+    // Set only on a row data placed inside its block; a copy lives on the heap.
+    struct PlacedFlag
+    {
+        bool value = false;
+        PlacedFlag() = default;
+        PlacedFlag(const PlacedFlag &) {}
+        PlacedFlag &operator=(const PlacedFlag &) { return *this; }
+    };
+
+    // A placed row data is destroyed in place; the block reference goes last,
+    // since it may free the memory the row data lives in.
+    static void operator delete(RowData *p, std::destroying_delete_t)
+    {
+        if (!p->placed.value) {
+            p->~RowData();
+            ::operator delete(p);
+            return;
+        }
+        const QExplicitlySharedDataPointer<const RowBlock> keep = std::move(p->block);
+        p->~RowData();
+    }
+
+    PlacedFlag placed;
     quint32 indication = 0;
     bool hasIndication = false;
     RowSchema::Ptr schema = RowSchema::empty();
     QString buffer;
+    QExplicitlySharedDataPointer<const RowBlock> block;
+    const char16_t *base = nullptr;
     QExplicitlySharedDataPointer<RowRuns> runs;
 
     qsizetype cellCount() const { return schema->size(); }
 
     quint32 endOf(qsizetype index) const
     {
-        const QChar *p = buffer.constData();
-        return quint32(p[2 * index].unicode()) | (quint32(p[2 * index + 1].unicode()) << 16);
+        return quint32(base[2 * index]) | (quint32(base[2 * index + 1]) << 16);
     }
 
     QStringView textAt(qsizetype index) const
@@ -37,7 +68,7 @@ public:
             return {};
         const quint32 start = index == 0 ? 0 : endOf(index - 1);
         const quint32 end = endOf(index);
-        return QStringView(buffer.constData() + 2 * n + start, qsizetype(end - start));
+        return QStringView(base + 2 * n + start, qsizetype(end - start));
     }
 
     template<class TextAt>
@@ -48,16 +79,18 @@ public:
         for (qsizetype i = 0; i < count; ++i)
             total += textAt(i).size();
         buffer = QString(2 * count + total, Qt::Uninitialized);
-        QChar *out = buffer.data();
-        QChar *text = out + 2 * count;
+        block.reset();
+        char16_t *out = reinterpret_cast<char16_t *>(buffer.data());
+        base = out;
+        char16_t *text = out + 2 * count;
         quint32 end = 0;
         for (qsizetype i = 0; i < count; ++i) {
             const QStringView piece = textAt(i);
-            std::copy(piece.begin(), piece.end(), text);
+            std::copy(piece.utf16(), piece.utf16() + piece.size(), text);
             text += piece.size();
             end += quint32(piece.size());
-            out[2 * i] = QChar(char16_t(end & 0xffffu));
-            out[2 * i + 1] = QChar(char16_t(end >> 16));
+            out[2 * i] = char16_t(end & 0xffffu);
+            out[2 * i + 1] = char16_t(end >> 16);
         }
     }
 };
@@ -69,6 +102,48 @@ Row &Row::operator=(const Row &other) = default;
 Row &Row::operator=(Row &&other) noexcept = default;
 Row::~Row() = default;
 Row::Row(RowData *data) : d(data) {}
+
+void Row::writeLayout(char16_t *out, const QStringView *cells, qsizetype count, qsizetype schemaSize)
+{
+    char16_t *text = out + 2 * schemaSize;
+    quint32 end = 0;
+    for (qsizetype i = 0; i < schemaSize; ++i) {
+        if (i < count) {
+            const QStringView piece = cells[i];
+            std::copy(piece.utf16(), piece.utf16() + piece.size(), text);
+            text += piece.size();
+            end += quint32(piece.size());
+        }
+        out[2 * i] = char16_t(end & 0xffffu);
+        out[2 * i + 1] = char16_t(end >> 16);
+    }
+}
+
+qsizetype Row::placedDataUnits()
+{
+    // Whole 8-byte steps, so that row data placed one after another in a
+    // block stay aligned.
+    return qsizetype((sizeof(RowData) + 7) / 8 * 4);
+}
+
+Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
+                 char16_t *slot, const char16_t *base, quint32 indication, bool hasIndication)
+{
+    auto *data = new (slot) RowData;
+    data->placed.value = true;
+    data->indication = indication;
+    data->hasIndication = hasIndication;
+    data->schema = schema;
+    data->block = std::move(block);
+    data->base = base;
+    return Row(data);
+}
+
+qsizetype Row::storageOverhead()
+{
+    // The row's slot in a list; the row data itself lives in the block.
+    return qsizetype(sizeof(Row));
+}
 
 void Row::detach()
 {

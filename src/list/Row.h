@@ -13,6 +13,8 @@
 class ArchiveArray;
 class ArchiveDecoder;
 class ArchiveEncoder;
+class RowBlock;
+class RowBlockBuilder;
 class RowData;
 
 // One row of a list: a dictionary keyed by column title, stored compactly.
@@ -23,6 +25,8 @@ class RowData;
 // shared by every row with the same titles, and attribute runs only where a
 // cell has non-default attributes. Copies share everything until written
 // (copy-on-write), so copying a million rows copies a million pointers.
+// Rows made by a RowBlockBuilder keep that buffer inside a block shared with
+// other rows instead.
 class Row
 {
 public:
@@ -83,11 +87,26 @@ public:
     // schema lets them share it in memory too.
     static Row decode(const ArchiveDecoder &dictionary, const RowSchema::Ptr &previousSchema);
 
+    // Bytes a row built by a RowBlockBuilder costs beside its block, for
+    // readers that budget memory before building many rows.
+    static qsizetype storageOverhead();
+
     friend bool operator==(const Row &a, const Row &b);
     friend bool operator!=(const Row &a, const Row &b) { return !(a == b); }
 
 private:
+    friend class RowBlockBuilder;
+
     explicit Row(RowData *data);
+    // The buffer layout: `count` cells' end offsets, padded to `schemaSize`
+    // with empty cells, then the texts.
+    static void writeLayout(char16_t *out, const QStringView *cells, qsizetype count,
+                            qsizetype schemaSize);
+    // The units a row's shared data takes at the front of its stretch of a block.
+    static qsizetype placedDataUnits();
+    // Constructs the row's shared data at `slot`, inside `block`.
+    static Row inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
+                       char16_t *slot, const char16_t *base, quint32 indication, bool hasIndication);
     void detach();
     void rebuild(const RowSchema::Ptr &schema, const QList<AttributedText> &cells);
     QList<AttributedText> cells() const;

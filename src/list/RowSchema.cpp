@@ -1,6 +1,24 @@
 #include "RowSchema.h"
 
-RowSchema::RowSchema(const QStringList &titles) : m_titles(titles) {}
+namespace {
+
+// Below this many titles a scan is as fast as hashing and costs no memory.
+constexpr qsizetype kHashedFrom = 16;
+
+} // namespace
+
+RowSchema::RowSchema(const QStringList &titles) : m_titles(titles)
+{
+    if (m_titles.size() < kHashedFrom)
+        return;
+    m_positions.reserve(m_titles.size());
+    // The first of equal titles wins, as the scan finds it.
+    for (qsizetype i = 0; i < m_titles.size(); ++i) {
+        const QStringView title(m_titles.at(i));
+        if (!m_positions.contains(title))
+            m_positions.insert(title, i);
+    }
+}
 
 RowSchema::Ptr RowSchema::make(const QStringList &titles)
 {
@@ -17,7 +35,8 @@ const RowSchema::Ptr &RowSchema::empty()
 
 qsizetype RowSchema::indexOf(QStringView title) const
 {
-    // Rows have a handful of columns; a scan beats hashing at that size.
+    if (!m_positions.isEmpty())
+        return m_positions.value(title, -1);
     for (qsizetype i = 0; i < m_titles.size(); ++i) {
         if (m_titles.at(i) == title)
             return i;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QExplicitlySharedDataPointer>
+#include <QHash>
 #include <QSharedData>
 #include <QStringList>
 
@@ -25,4 +26,7 @@ private:
     explicit RowSchema(const QStringList &titles);
 
     QStringList m_titles;
+    // Wide lists only: exporting 200,000 columns would otherwise scan the
+    // titles once per cell. Keys view m_titles, which never changes.
+    QHash<QStringView, qsizetype> m_positions;
 };

@@ -90,14 +90,10 @@ QByteArray encodeWhole(QStringView text, TextEncoding encoding, bool *clean)
 
 } // namespace
 
-QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding, bool *ok)
+namespace {
+
+QString decodeWith(QByteArrayView bytes, TextEncoding encoding, QStringConverter::Flags flags, bool *ok)
 {
-    QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
-    if (encoding == TextEncoding::Utf8 && bytes.startsWith(kUtf8Bom)) {
-        bytes = bytes.sliced(kUtf8Bom.size());
-        // Qt would drop a second mark too; that one is part of the text.
-        flags |= QStringConverter::Flag::ConvertInitialBom;
-    }
     QStringDecoder decoder(textEncodingCodecName(encoding), flags);
     QString text = decoder.decode(bytes);
     const bool valid = decoder.isValid() && !decoder.hasError();
@@ -108,6 +104,35 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding, bool *ok)
     if (text.isNull())
         text = QString(QLatin1StringView(""));
     return text;
+}
+
+} // namespace
+
+QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding, bool *ok)
+{
+    QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
+    if (encoding == TextEncoding::Utf8 && bytes.startsWith(kUtf8Bom)) {
+        bytes = bytes.sliced(kUtf8Bom.size());
+        // Qt would drop a second mark too; that one is part of the text.
+        flags |= QStringConverter::Flag::ConvertInitialBom;
+    }
+    return decodeWith(bytes, encoding, flags, ok);
+}
+
+bool TextCodec::decodePiece(QByteArrayView bytes, TextEncoding encoding, bool startOfText, QString &out)
+{
+    QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
+    if (encoding == TextEncoding::Utf8) {
+        if (startOfText && bytes.startsWith(kUtf8Bom))
+            bytes = bytes.sliced(kUtf8Bom.size());
+        flags |= QStringConverter::Flag::ConvertInitialBom;
+    }
+    QStringDecoder decoder(textEncodingCodecName(encoding), flags);
+    out.resize(decoder.requiredSpace(bytes.size()));
+    QChar *const begin = out.data();
+    const QChar *const end = decoder.appendToBuffer(begin, bytes);
+    out.resize(end - begin);
+    return decoder.isValid() && !decoder.hasError();
 }
 
 QByteArray TextCodec::encode(QStringView text, TextEncoding encoding, qsizetype *unmappable)

@@ -18,6 +18,11 @@ public:
     // the first one: a second is text). Empty input gives an empty, non-null
     // string.
     static QString decode(QByteArrayView bytes, TextEncoding encoding, bool *ok = nullptr);
+    // The same into `out`, reusing its allocation, for one piece of a text
+    // cut between characters: only the piece at the start of the text loses
+    // a byte-order mark. Pieces of a stateful encoding (ISO-2022-JP) cannot
+    // be decoded on their own. False, with `out` unspecified, when invalid.
+    static bool decodePiece(QByteArrayView bytes, TextEncoding encoding, bool startOfText, QString &out);
 
     // The bytes of the text; *unmappable receives the number of characters
     // written as "?" (a surrogate pair is one character, a lone surrogate is

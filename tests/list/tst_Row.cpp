@@ -1,4 +1,5 @@
 #include "list/Row.h"
+#include "list/RowBlockBuilder.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void attributesSurviveEdits();
     void variantMapBridge();
     void archiveRoundTripSharesSchema();
+    void blockRowsBehaveAsOwnRows();
+    void wideSchemasFindTitles();
 };
 
 void tst_Row::dictionaryBehaviour()
@@ -215,6 +218,67 @@ void tst_Row::archiveRoundTripSharesSchema()
     QVERIFY(!decoded->rows.at(5).hasIndication());
     QVERIFY(decoded->rows.last().isEmpty());
     QCOMPARE(decoded->rows.at(0).schema().data(), decoded->rows.at(40).schema().data());
+}
+
+
+void tst_Row::blockRowsBehaveAsOwnRows()
+{
+    const RowSchema::Ptr schema = RowSchema::make({Row::kOptionKey, QStringLiteral("a"), QStringLiteral("b")});
+    RowBlockBuilder builder(schema, 512);
+    RowList built;
+    RowList own;
+    QList<QString> texts;
+    for (int i = 0; i < 50; ++i)
+        texts.append(QString(i % 7, QChar(u'a' + i % 26)) + QString::number(i));
+    const QString huge(500, u'h');
+    for (int i = 0; i < 50; ++i) {
+        const QStringView big = i == 20 ? QStringView(huge) : QStringView(texts.at(i));
+        const QStringView cells[] = {QStringView(), big, texts.at(49 - i)};
+        // Every third row leaves its last cell out: it reads as empty.
+        const qsizetype count = i % 3 == 0 ? 2 : 3;
+        built.append(builder.append(cells, count, quint32(i % 2)));
+        own.append(Row::fromTexts(schema, QList<QStringView>(cells, cells + count), quint32(i % 2)));
+    }
+    QCOMPARE(built, own);
+    QCOMPARE(built.at(20).cellText(u"a").size(), 500);
+    QCOMPARE(built.at(3).cellText(u"b"), QStringView());
+    QCOMPARE(built.at(4).cellText(u"b"), QStringView(texts.at(45)));
+    // Small rows share blocks; the oversized row took one of its own without
+    // closing the block the others use.
+    QVERIFY(builder.reservedUnits() < 512 * 8 + 700);
+
+    // Changing a row copies it out of the block; its neighbours and copies
+    // taken before keep their texts.
+    Row copy = built.at(5);
+    built[5].setCell(QStringLiteral("a"), AttributedText(QStringLiteral("changed")));
+    QCOMPARE(built.at(5).cellText(u"a"), u"changed");
+    QCOMPARE(copy.cellText(u"a"), QStringView(texts.at(5)));
+    QCOMPARE(built.at(6).cellText(u"a"), QStringView(texts.at(6)));
+    built[7].setIndication(9);
+    QCOMPARE(built.at(7).cellText(u"b"), QStringView(texts.at(42)));
+
+    // Rows outlive their builder and every other row of their block.
+    Row survivor = built.at(10);
+    built.clear();
+    own.clear();
+    QCOMPARE(survivor.cellText(u"a"), QStringView(texts.at(10)));
+    QCOMPARE(survivor.keys(), (QStringList{Row::kIndicationKey, Row::kOptionKey, QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+void tst_Row::wideSchemasFindTitles()
+{
+    QStringList titles;
+    for (int i = 0; i < 300; ++i)
+        titles.append(QStringLiteral("t%1").arg(i % 250));
+    const RowSchema::Ptr schema = RowSchema::make(titles);
+    QCOMPARE(schema->indexOf(u"t0"), 0);
+    QCOMPARE(schema->indexOf(u"t249"), 249);
+    // A repeated title answers its first position, as a short schema does.
+    QCOMPARE(schema->indexOf(u"t10"), 10);
+    QCOMPARE(schema->indexOf(u"t250"), -1);
+    QCOMPARE(schema->appended(QStringLiteral("new"))->indexOf(u"new"), 300);
+    QCOMPARE(schema->removed(0)->indexOf(u"t1"), 0);
+    QCOMPARE(RowSchema::make({QStringLiteral("x"), QStringLiteral("x")})->indexOf(u"x"), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_Row)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Row.h"
+#include "RowBlock.h"
+
+#include <QExplicitlySharedDataPointer>
+#include <QStringView>
+
+// Builds many rows of one schema into shared blocks, so that a reader of a
+// million rows makes a handful of large allocations instead of one buffer per
+// row. Rows stay independent: changing one copies it out of its block.
+// One builder per thread; the rows it made may go anywhere.
+class RowBlockBuilder
+{
+public:
+    static constexpr qsizetype kDefaultBlockUnits = qsizetype(1) << 20;
+
+    explicit RowBlockBuilder(const RowSchema::Ptr &schema, qsizetype blockUnits = kDefaultBlockUnits);
+
+    // A row of `count` cells in schema order; cells beyond count are empty,
+    // cells beyond the schema are ignored. Null (an empty Row) when the
+    // row's text cannot be addressed by its 32-bit offsets.
+    Row append(const QStringView *cells, qsizetype count, quint32 indication = 0,
+               bool hasIndication = true);
+
+    const RowSchema::Ptr &schema() const { return m_schema; }
+    // UTF-16 units reserved in blocks so far, for memory accounting.
+    qint64 reservedUnits() const { return m_reserved; }
+
+private:
+    RowSchema::Ptr m_schema;
+    qsizetype m_blockUnits;
+    QExplicitlySharedDataPointer<RowBlock> m_block;
+    qsizetype m_used = 0;
+    qint64 m_reserved = 0;
+};
