@@ -5,6 +5,7 @@
 #include "ListExport.h"
 #include "ListItemPrinter.h"
 #include "PasswordPrompt.h"
+#include "storage/PackageEntries.h"
 #include "storage/FileDescriptor.h"
 #include "storage/PathGuard.h"
 
@@ -67,15 +68,10 @@ constexpr qint64 kRootFileLimit = qint64(64) << 20;
 // A package file read whole, refused when it is no regular file or too large.
 QByteArray readPackageFile(const QString &path, qint64 limit, QString *error)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        *error = u"%1: missing or not a regular file"_s.arg(info.fileName());
-        return {};
-    }
-    const QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit) {
-        *error = u"%1: larger than %2 bytes"_s.arg(info.fileName()).arg(limit);
+    QByteArray bytes;
+    QString reason;
+    if (!FileDescriptor::readRegularFile(path, limit, &bytes, &reason)) {
+        *error = u"%1 cannot be read: %2"_s.arg(QFileInfo(path).fileName(), reason);
         return {};
     }
     return bytes;
@@ -87,6 +83,23 @@ QByteArray readPackageFile(const QString &path, qint64 limit, QString *error)
 std::unique_ptr<DocumentSource> readUnprotectedRoot(const QString &package, QString *error)
 {
     const QDir folder(package);
+    // The same entry rules as a full open: what would not open is not summed up either.
+    const std::optional<QList<PackageEntries::Entry>> entries = PackageEntries::regularFiles(package, error);
+    if (!entries)
+        return nullptr;
+    bool hasRoot = false;
+    for (const PackageEntries::Entry &entry : *entries) {
+        const qint64 cap = PackageEntries::documentEntryCap(entry.name);
+        if (cap > 0 && entry.size > cap) {
+            *error = u"%1 is larger than %2 bytes"_s.arg(entry.name).arg(cap);
+            return nullptr;
+        }
+        hasRoot = hasRoot || entry.name == PackageEntries::rootFileName();
+    }
+    if (!hasRoot) {
+        *error = u"%1 holds no %2"_s.arg(package, PackageEntries::rootFileName());
+        return nullptr;
+    }
     if (QFileInfo::exists(folder.filePath(u"conditionOfTheFile.pagestyle"_s))) {
         QString ignored;
         const QByteArray record = readPackageFile(folder.filePath(u"conditionOfTheFile.pagestyle"_s), 1 << 20, &ignored);
@@ -99,13 +112,13 @@ std::unique_ptr<DocumentSource> readUnprotectedRoot(const QString &package, QStr
     const QByteArray bytes = readPackageFile(rootPath, kRootFileLimit, error);
     if (bytes.isEmpty()) {
         if (error->isEmpty())
-            *error = u"documentSource.pagestyle: empty"_s;
+            *error = u"documentSource.pagestyle is empty"_s;
         return nullptr;
     }
     QString reason;
     auto root = KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, u"documentSource", &reason);
     if (!root) {
-        *error = u"documentSource.pagestyle: %1"_s.arg(reason);
+        *error = u"documentSource.pagestyle cannot be read: %1"_s.arg(reason);
         return nullptr;
     }
     if (root->privatePasswordWithState())

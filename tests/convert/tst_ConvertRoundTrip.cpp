@@ -101,10 +101,7 @@ void tst_ConvertRoundTrip::commandLineTool()
     const QString tool = QCoreApplication::applicationDirPath() + u"/../src/cli/rowsmith-cli"_s;
     if (!QFile::exists(tool))
         QSKIP("rowsmith-cli is not built beside the tests");
-    QString sample = QFINDTESTDATA("../../samples/products-sjis.csv");
-    // Build trees sit at build/<preset>/tests, whatever path the compiler saw.
-    if (sample.isEmpty())
-        sample = QCoreApplication::applicationDirPath() + u"/../../../samples/products-sjis.csv"_s;
+    const QString sample = QStringLiteral(ROWSMITH_SOURCE_DIR "/samples/products-sjis.csv");
     QVERIFY(QFile::exists(sample));
     QTemporaryDir dir;
 

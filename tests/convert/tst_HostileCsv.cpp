@@ -23,12 +23,8 @@ class tst_HostileCsv : public QObject
 
     static QString catalogueFolder()
     {
-        const QString found = QFINDTESTDATA("../data/hostile/csv/cases.tsv");
-        if (!found.isEmpty())
-            return QFileInfo(found).absolutePath();
-        // Build trees sit at build/<preset>/tests under the repository.
-        const QString beside = QCoreApplication::applicationDirPath() + u"/../../../tests/data/hostile/csv"_s;
-        return QFile::exists(beside + u"/cases.tsv"_s) ? QDir(beside).absolutePath() : QString();
+        const QString folder = QStringLiteral(ROWSMITH_SOURCE_DIR "/tests/data/hostile/csv");
+        return QFile::exists(folder + u"/cases.tsv"_s) ? folder : QString();
     }
 
 private Q_SLOTS:

@@ -124,7 +124,7 @@ private Q_SLOTS:
 
     void filesOfTheEarlierFormatStillOpen()
     {
-        const QByteArray bytes = readFile(QFINDTESTDATA("../data/archive/rich-list-per-row.listItems"));
+        const QByteArray bytes = readFile(QStringLiteral(ROWSMITH_SOURCE_DIR "/tests/data/archive/rich-list-per-row.listItems"));
         QVERIFY(!bytes.isEmpty());
         QString error;
         const auto list = KeyedUnarchiver::unarchivedObject<ListItem>(bytes, u"listItem", &error);
@@ -137,7 +137,7 @@ private Q_SLOTS:
 
     void hostileFilesFailCleanly()
     {
-        const QString manifest = QFINDTESTDATA("../data/hostile/archive/cases.json");
+        const QString manifest = QStringLiteral(ROWSMITH_SOURCE_DIR "/tests/data/hostile/archive/cases.json");
         QVERIFY(!manifest.isEmpty());
         const QJsonArray cases = QJsonDocument::fromJson(readFile(manifest)).array();
         QVERIFY(cases.size() >= 10);
@@ -241,7 +241,7 @@ private Q_SLOTS:
         };
         const QStringList samples = {u"shop.csv"_s, u"products-sjis.csv"_s};
         for (const QString &name : samples) {
-            const QString sample = QFINDTESTDATA(u"../../samples/"_s + name);
+            const QString sample = QStringLiteral(ROWSMITH_SOURCE_DIR "/samples/") + name;
             QVERIFY(!sample.isEmpty());
             const QString title = QFileInfo(name).completeBaseName();
             const QString package = dir.filePath(title + u".pgcd"_s);
