@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 
 class MyDocument;
 class QComboBox;
-class QFileDialog;
+
 class QPushButton;
 
 // The top of the tool pane: which stored list is open, importing a file as

@@ -43,8 +43,17 @@ class ShowBox : public QCheckBox
 public:
     using QCheckBox::QCheckBox;
 
+    Qt::CheckState previousState() const { return m_previous; }
+
 protected:
-    void nextCheckState() override { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
+    void nextCheckState() override
+    {
+        m_previous = checkState();
+        setCheckState(m_previous == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+
+private:
+    Qt::CheckState m_previous = Qt::PartiallyChecked;
 };
 
 QString encodingLabel(int encodingType)
@@ -297,6 +306,12 @@ void PreviewPane::columnMoved()
     list->registerColumnTitlesArray(order);
     list->makingColumnTitlesDic();
     m_document->updateChangeCountAs(true);
+    {
+        // The model now holds the new order, so the header goes back to showing it as is.
+        const QSignalBlocker block(header);
+        for (int logical = 0; logical < header->count(); ++logical)
+            header->moveSection(header->visualIndex(logical), logical);
+    }
     m_model->rebuildColumns();
     Q_EMIT listEdited();
 }
@@ -330,7 +345,7 @@ void PreviewPane::showBoxClicked()
     if (answer < 0) {
         // Declined: the box goes back to what it showed, as nothing changed.
         const QSignalBlocker block(m_showBox);
-        m_showBox->setCheckState(on ? Qt::Unchecked : Qt::Checked);
+        m_showBox->setCheckState(static_cast<ShowBox *>(m_showBox)->previousState());
         return;
     }
     reloadObject();
