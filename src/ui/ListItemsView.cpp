@@ -100,6 +100,8 @@ void ListItemsView::reloadToolView()
         return;
     const ListItemsSource *lists = listsOf(m_document);
     {
+        // A title typed for a list not stored yet survives the reload.
+        const QString typed = currentTitle();
         const QSignalBlocker block(m_listTitles);
         m_listTitles->clear();
         m_listTitles->addItem(noneTitle());
@@ -108,7 +110,7 @@ void ListItemsView::reloadToolView()
         if (index > 0)
             m_listTitles->setCurrentIndex(index);
         else
-            m_listTitles->setEditText(lists->listItemTitle());
+            m_listTitles->setEditText(lists->confirmListItemTitle() ? lists->listItemTitle() : typed);
     }
     {
         const QSignalBlocker block(m_searchTitles);
@@ -133,7 +135,7 @@ void ListItemsView::setListsUpdated(bool updated)
 
 void ListItemsView::importListItemsFilePath()
 {
-    if (!m_document || m_panel)
+    if (!m_document || (m_panel && m_panel->isVisible()))
         return;
     ListItemsSource *lists = listsOf(m_document);
     if ((lists->confirmImportListItemsFilePass() || !m_document->listItem()->tableItemObjectArray().isEmpty())
@@ -147,6 +149,7 @@ void ListItemsView::importListItemsFilePath()
     m_panel->setNameFilters({tr("CSV and list files (*.csv *.pgcl)"), tr("All files (*)")});
     m_panel->setWindowModality(Qt::WindowModal);
     connect(m_panel, &QFileDialog::fileSelected, this, [this](const QString &path) { importFile(path); });
+    connect(m_panel, &QFileDialog::finished, m_panel, &QObject::deleteLater);
     m_panel->open();
 }
 

@@ -22,6 +22,7 @@ public:
     QTableView *criteriaView() const { return m_criteria; }
     QLineEdit *titleEdit() const { return m_title; }
     QComboBox *storedSearches() const { return m_stored; }
+    QPushButton *addButton() const { return m_add; }
     QPushButton *runButton() const { return m_run; }
     QPushButton *storeButton() const { return m_store; }
     QPushButton *removeButton() const { return m_remove; }
