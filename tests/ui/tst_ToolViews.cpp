@@ -3,6 +3,7 @@
 #include "ExportPanel.h"
 #include "PreviewTableModel.h"
 #include "SearchCriteriaModel.h"
+#include "ViewLinks.h"
 
 #include "document/CreatorInformation.h"
 #include "document/DocumentSource.h"
@@ -54,12 +55,7 @@ struct Views
         session.window.lists = &lists;
         session.window.search = &search;
         session.window.info = &info;
-        QObject::connect(&search, &SearchView::previewChanged, &preview, &PreviewPane::makeTableColumns);
-        QObject::connect(&lists, &ListItemsView::previewChanged, &preview, &PreviewPane::makeTableColumns);
-        QObject::connect(&lists, &ListItemsView::searchRecalled, &search, &SearchView::reloadToolView);
-        QObject::connect(&lists, &ListItemsView::searchRequested, &search, &SearchView::selectSearchTitle);
-        QObject::connect(&lists, &ListItemsView::listsChanged, &info, &InfoOutlineView::reloadToolView);
-        QObject::connect(&info, &InfoOutlineView::itemActivated, &lists, &ListItemsView::putItemInfoTitleAtRoot);
+        ViewLinks::connectViews(&preview, &lists, &search, &info);
     }
 
     PreviewPane preview;
