@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -43,13 +44,14 @@ ExportPanel::ExportPanel(MyDocument *document, QWidget *parent)
     m_encoding->addItems({u"UTF-8"_s, u"Shift-JIS"_s, u"EUC-JP"_s});
     m_lineFeed = new QCheckBox(tr("CR-LF line ends"));
 
-    auto *choices = new QFormLayout;
+    auto *format = new QGroupBox(tr("Format"));
+    auto *choices = new QFormLayout(format);
     choices->addRow(tr("File type:"), m_fileType);
     choices->addRow(tr("Encoding:"), m_encoding);
     choices->addRow(QString(), m_lineFeed);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_files, 1);
-    layout->addLayout(choices);
+    layout->addWidget(format);
 
     connect(m_fileType, &QComboBox::currentIndexChanged, this, &ExportPanel::fileTypeChosen);
     connect(m_files, &QFileDialog::finished, this, &ExportPanel::filesFinished);

@@ -36,6 +36,7 @@ namespace {
 constexpr double kMinPointSize = 6.0;
 constexpr double kMaxPointSize = 36.0;
 constexpr int kRowPadding = 6;
+constexpr int kWidestTitleWidth = 200;
 
 // The box shows "mixed" until the user picks a side, and never cycles back to it.
 class ShowBox : public QCheckBox
@@ -266,9 +267,11 @@ void PreviewPane::applyColumnWidths()
     const QList<TableColumnDescription> &columns = m_model->columns();
     for (int column = 0; column < columns.size(); ++column) {
         const TableColumnDescription &description = columns.at(column);
+        // A stored width never hides the column's own title.
+        const int titleWidth = qMin(header->sectionSizeHint(column), kWidestTitleWidth);
         int width = qRound(description.width);
-        if (description.sizeToFit || width <= 0)
-            width = qMax(header->sectionSizeHint(column), 40);
+        if (description.sizeToFit || width < titleWidth)
+            width = titleWidth;
         header->resizeSection(column, width);
     }
     header->setStretchLastSection(columns.size() == 1);

@@ -50,7 +50,8 @@ void PreviewTableModel::rebuildColumns()
     beginResetModel();
     m_columns.clear();
     m_titles.clear();
-    const TableSourceData source;
+    TableSourceData source;
+    source.registerOptionTitle(tr("Option"));
     if (ListItem *item = list(); item && item->confirmColumnTitlesArray()) {
         m_titles = item->columnTitlesArray();
         const QVariantMap widths = item->columnTitlesWidthDic();
