@@ -9,7 +9,12 @@
 #include "list/ListItemsSource.h"
 #include "platform/Localization.h"
 #include "script/OptionObjectSource.h"
+#include "app/OptionRun.h"
 #include "script/OptionRunDriver.h"
+
+#include <QEventLoop>
+
+#include <memory>
 #include "script/OptionSource.h"
 
 #include <QCommandLineParser>
@@ -63,10 +68,13 @@ void printAnswers(const OptionRunDriver::Result &result, Streams &io)
 OptionRunDriver::Result runOptions(MyDocument *document, const OptionObjectSource &options, bool manual)
 {
     OptionRunDriver::Options settings;
-    settings.cachesFolderID = document->cachesFolderID();
     settings.runManualSources = manual;
-    OptionRunDriver driver(settings);
-    return driver.run(options);
+    std::unique_ptr<OptionRun> run(document->makeOptionRun(options, settings));
+    QEventLoop loop;
+    QObject::connect(run.get(), &OptionRun::finished, &loop, &QEventLoop::quit);
+    run->start();
+    loop.exec();
+    return run->outcome().result;
 }
 
 } // namespace
