@@ -186,7 +186,6 @@ DocumentWindow *DesktopApplication::openPackageWindow(const QString &path, bool 
     document->windowControllerDidLoadNib();
     if (display)
         window->show();
-    m_recent.add(path);
     Q_EMIT windowOpened(window);
     return window;
 }

@@ -286,6 +286,9 @@ void DocumentWindow::setWindowFrame(const QRectF &frame)
 void DocumentWindow::setDisplayName(const QString &name)
 {
     setWindowTitle(name + u"[*]"_s);
+    // The name changes as a package is opened or saved under a new path.
+    if (m_document && !m_document->filePath().isEmpty())
+        m_application->notePackage(m_document->filePath());
 }
 
 void DocumentWindow::setDocumentEdited(bool edited)
