@@ -66,6 +66,9 @@ DesktopApplication::~DesktopApplication()
     for (const QPointer<DocumentWindow> &window : std::as_const(m_windows))
         delete window.data();
     m_windows.clear();
+    // Workers still running write into the caches tree that is cleared next.
+    IndicatorController::sharedController().taskRunner().waitForAll(5000);
+    m_controller->applicationWillTerminate();
     IndicatorController::sharedController().setProgressPanel(nullptr);
     PasswordController::sharedController().setPanelView(nullptr);
     SaveController::sharedController().setPanelView(nullptr);

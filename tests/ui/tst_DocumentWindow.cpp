@@ -238,7 +238,8 @@ void tst_DocumentWindow::protectedPackageTakesThePassword()
 
 int main(int argc, char *argv[])
 {
-    qputenv("QTEST_FUNCTION_TIMEOUT", "90000");
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "60000");
     // A profile of its own: the instance lock, caches and settings of other
     // test runs (or of a running desktop copy) never meet this one.
     QTemporaryDir profile;
