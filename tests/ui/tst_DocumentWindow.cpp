@@ -1,9 +1,15 @@
 #include "DesktopApplication.h"
 #include "DocumentToolBar.h"
 #include "DocumentWindow.h"
+#include "ExportPanel.h"
+#include "ListItemsView.h"
 #include "MainSplitter.h"
 #include "PasswordPanelDialog.h"
+#include "PreviewPane.h"
+#include "PreviewTableModel.h"
 #include "ProgressPanelDialog.h"
+#include "SearchCriteriaModel.h"
+#include "SearchView.h"
 
 #include "app/AppController.h"
 #include "app/MyDocument.h"
@@ -15,6 +21,8 @@
 #include "ui/ModalAnswerer.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QTableView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -96,13 +104,71 @@ void tst_DocumentWindow::importSaveCloseAndReopen()
     QVERIFY(window->isWindowModified());
     QVERIFY(window->windowTitle().endsWith(u"[*]"_s));
     QTRY_VERIFY(!app.progressPanel()->isVisible());
-    QVERIFY(document->storeCurrentListItem(u"products"_s, false));
+    const QString kName = u"商品名"_s;
+
+    // Mark the second row and rename the first item, from the keyboard.
+    PreviewPane *preview = window->previewPane();
+    QTableView *table = preview->tableView();
+    int nameColumn = -1;
+    for (int column = 0; column < preview->model()->columnCount(); ++column)
+        if (preview->model()->headerData(column, Qt::Horizontal).toString() == kName)
+            nameColumn = column;
+    QVERIFY(nameColumn > 0);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    table->setFocus();
+    table->setCurrentIndex(preview->model()->index(1, nameColumn));
+    QTest::keyClick(table, Qt::Key_Space);
+    QCOMPARE(document->listItem()->tableItemObjectArray().at(1).indication(), 1u);
+    table->setCurrentIndex(preview->model()->index(0, nameColumn));
+    QTest::keyClick(table, Qt::Key_F2);
+    QTRY_VERIFY(QApplication::focusWidget() != table);
+    // Typed text outside ASCII goes in as an input method would put it.
+    auto *cellEditor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(cellEditor);
+    cellEditor->setText(u"ふじりんご"_s);
+    QTest::keyClick(cellEditor, Qt::Key_Return);
+    QTRY_COMPARE(document->listItem()->tableItemObjectArray().at(0).cellText(kName).toString(), u"ふじりんご"_s);
+
+    // Find... opens the search tab; a search for tea shows two rows and is stored.
+    SearchView *search = window->searchView();
+    QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(window->toolTabs()->currentIndex(), 2);
+    SearchCriteriaModel *criteria = search->model();
+    QVERIFY(criteria->setData(criteria->index(0, SearchCriteriaModel::CategoryColumn), kName));
+    QVERIFY(criteria->setData(criteria->index(0, SearchCriteriaModel::KeywordColumn), u"茶"_s));
+    QTest::mouseClick(search->runButton(), Qt::LeftButton);
+    QTRY_COMPARE(preview->model()->rowCount(), 2);
+    search->titleEdit()->setText(u"お茶"_s);
+    QTest::mouseClick(search->storeButton(), Qt::LeftButton);
+    QVERIFY(document->listItem()->inspectionSearchObjectAtTitle(u"お茶"_s));
+    QTest::mouseClick(search->showAllButton(), Qt::LeftButton);
+    QCOMPARE(preview->model()->rowCount(), int(rows));
+
+    // The list is stored under the title the import proposed.
+    ListItemsView *lists = window->listItemsView();
+    QCOMPARE(lists->listTitles()->currentText(), u"products-sjis"_s);
+    QTest::mouseClick(lists->storeButton(), Qt::LeftButton);
+
+    // Export through the toolbar, the export panel and its file panel.
+    window->toolBar()->item(u"id_export"_s)->trigger();
+    auto *exportPanel = window->findChild<ExportPanel *>();
+    QVERIFY(exportPanel);
+    QTRY_VERIFY(exportPanel->isVisible());
+    const QString exported = m_dir.filePath(u"marked.csv"_s);
+    QTRY_VERIFY(exportPanel->fileDialog());
+    auto *exportName = exportPanel->fileDialog()->findChild<QLineEdit *>(u"fileNameEdit"_s);
+    QVERIFY(exportName);
+    exportName->setText(exported);
+    QTest::keyClick(exportName, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(exported).size() > 0, 20000);
+    QTRY_VERIFY(!app.progressPanel()->isVisible());
 
     // The tab items switch the tool tabs; the checked item names the visible tab.
     window->toolBar()->item(u"id_search"_s)->trigger();
     QCOMPARE(window->toolTabs()->currentIndex(), 2);
     QVERIFY(window->toolBar()->item(u"id_search"_s)->isChecked());
-    window->toolBar()->item(u"id_export"_s)->trigger();
+    window->toolBar()->item(u"id_font"_s)->trigger();
     QVERIFY(window->toolBar()->item(u"id_search"_s)->isChecked());
 
     const QString package = m_dir.filePath(u"products.pgcd"_s);
@@ -130,6 +196,10 @@ void tst_DocumentWindow::importSaveCloseAndReopen()
     QTRY_COMPARE(document->listItem()->tableItemObjectArray().size(), rows);
     QVERIFY(!document->documentSource()->splitState());
     QVERIFY(!window->isWindowModified());
+    QCOMPARE(document->listItem()->tableItemObjectArray().at(0).cellText(kName).toString(), u"ふじりんご"_s);
+    QCOMPARE(document->listItem()->tableItemObjectArray().at(1).indication(), 1u);
+    QVERIFY(document->listItem()->inspectionSearchObjectAtTitle(u"お茶"_s));
+    QTRY_COMPARE(window->previewPane()->model()->rowCount(), int(rows));
 
     // Opening it again brings the same window forward.
     app.openPath(package);
