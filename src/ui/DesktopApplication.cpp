@@ -66,6 +66,9 @@ DesktopApplication::~DesktopApplication()
     for (const QPointer<DocumentWindow> &window : std::as_const(m_windows))
         delete window.data();
     m_windows.clear();
+    // Workers still running write into the caches tree that is cleared next.
+    IndicatorController::sharedController().taskRunner().waitForAll(5000);
+    m_controller->applicationWillTerminate();
     IndicatorController::sharedController().setProgressPanel(nullptr);
     PasswordController::sharedController().setPanelView(nullptr);
     SaveController::sharedController().setPanelView(nullptr);
@@ -186,7 +189,6 @@ DocumentWindow *DesktopApplication::openPackageWindow(const QString &path, bool 
     document->windowControllerDidLoadNib();
     if (display)
         window->show();
-    m_recent.add(path);
     Q_EMIT windowOpened(window);
     return window;
 }

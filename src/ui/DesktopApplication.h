@@ -49,6 +49,8 @@ public:
     // Asks every edited document; true when the quit goes ahead now.
     bool quitRequested() const { return m_quitting; }
     QStringList recentFiles() const { return m_recent.paths(); }
+    // A package was opened or saved under this path.
+    void notePackage(const QString &path) { m_recent.add(path); }
 
     AppController *controller() const { return m_controller.get(); }
     ProgressPanelDialog *progressPanel() const { return m_progress; }

@@ -1,23 +1,26 @@
 #include "DocumentWindow.h"
 
-#include "ContentPanes.h"
 #include "DesktopApplication.h"
 #include "DocumentToolBar.h"
+#include "ExportPanel.h"
 #include "FilePanels.h"
+#include "InfoOutlineView.h"
+#include "ListItemsView.h"
 #include "MainSplitter.h"
 #include "MessageBoxAlertPresenter.h"
+#include "PreviewPane.h"
+#include "SearchView.h"
 
 #include "app/AppController.h"
 #include "app/MyDocument.h"
 #include "document/DocumentSource.h"
 #include "document/MainSplitSource.h"
-#include "document/RootCachesFolder.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMetaMethod>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -33,16 +36,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QStringList kTabIdentifiers{u"id_info"_s, u"id_edit"_s, u"id_search"_s};
-
-// Connects a view's signal when the view has it; stand-in views do not.
-void connectIfPresent(QObject *sender, const char *signal, QObject *receiver, const char *slot)
-{
-    const int signalIndex = sender->metaObject()->indexOfSignal(signal);
-    const int slotIndex = receiver->metaObject()->indexOfSlot(slot);
-    if (signalIndex >= 0 && slotIndex >= 0)
-        QObject::connect(sender, sender->metaObject()->method(signalIndex), receiver,
-                         receiver->metaObject()->method(slotIndex));
-}
 
 } // namespace
 
@@ -62,16 +55,21 @@ DocumentWindow::DocumentWindow(DesktopApplication *application, MyDocumentContro
     resize(1000, 720);
 
     MyDocument *document = m_document.get();
-    m_preview = ContentPanes::previewPane(document, nullptr);
-    m_listItems = ContentPanes::listItemsView(document, nullptr);
-    m_search = ContentPanes::searchView(document, nullptr);
-    m_info = ContentPanes::infoOutlineView(document, nullptr);
+    m_preview = new PreviewPane(document);
+    m_listItems = new ListItemsView(document);
+    m_search = new SearchView(document);
+    m_info = new InfoOutlineView(document);
 
     auto *editTab = new QWidget;
     auto *editLayout = new QVBoxLayout(editTab);
     editLayout->setContentsMargins(0, 0, 0, 0);
     editLayout->addWidget(m_listItems);
-    editLayout->addWidget(ContentPanes::itemEditor(document, editTab), 1);
+    // The item and option editors take this place.
+    auto *editorPlace = new QLabel(tr("Double-click a row to edit it here (the item editor is coming)."), editTab);
+    editorPlace->setObjectName(u"itemEditorPlace"_s);
+    editorPlace->setAlignment(Qt::AlignCenter);
+    editorPlace->setEnabled(false);
+    editLayout->addWidget(editorPlace, 1);
     m_toolTabs->setObjectName(u"toolTabView"_s);
     m_toolTabs->addTab(m_info, m_toolBar->item(u"id_info"_s)->text());
     m_toolTabs->addTab(editTab, m_toolBar->item(u"id_edit"_s)->text());
@@ -102,8 +100,7 @@ DocumentWindow::DocumentWindow(DesktopApplication *application, MyDocumentContro
     m_toolBar->selectItem(u"id_info"_s);
     m_toolBar->setSplitState(document->documentSource()->splitState());
 
-    connectIfPresent(m_preview, "itemActivated(qsizetype)", this, "showEditTab()");
-    connectIfPresent(m_listItems, "toolTabRequested(int)", this, "showToolTab(int)");
+    connectViews();
     buildMenus();
     setDisplayName(document->documentFileName());
 }
@@ -116,16 +113,25 @@ DocumentWindow::~DocumentWindow()
     m_document.reset();
 }
 
-bool DocumentWindow::call(QWidget *view, const char *slot)
+void DocumentWindow::connectViews()
 {
-    return view && view->metaObject()->indexOfMethod(QByteArray(slot) + "()") >= 0
-        && QMetaObject::invokeMethod(view, slot);
+    connect(m_preview, &PreviewPane::itemActivated, this, [this] { showTab(u"id_edit"_s); });
+    connect(m_listItems, &ListItemsView::toolTabRequested, this, &DocumentWindow::setingToolWihtState);
+    connect(m_listItems, &ListItemsView::previewChanged, this, &DocumentWindow::remakePreview);
+    connect(m_listItems, &ListItemsView::searchRecalled, m_search, &SearchView::reloadToolView);
+    connect(m_listItems, &ListItemsView::searchRequested, m_search, &SearchView::selectSearchTitle);
+    connect(m_listItems, &ListItemsView::listsChanged, m_info, &InfoOutlineView::reloadToolView);
+    connect(m_search, &SearchView::previewChanged, this, &DocumentWindow::remakePreview);
+    connect(m_search, &SearchView::searchesChanged, m_info, &InfoOutlineView::reloadToolView);
+    connect(m_search, &SearchView::searchesChanged, m_listItems, &ListItemsView::reloadToolView);
+    connect(m_info, &InfoOutlineView::itemActivated, m_listItems, &ListItemsView::putItemInfoTitleAtRoot);
+    connect(m_preview, &PreviewPane::listEdited, this, [this] { setWindowModified(m_document->isDocumentEdited()); });
 }
 
-bool DocumentWindow::call(QWidget *view, const char *slot, const QString &argument)
+void DocumentWindow::remakePreview()
 {
-    return view && view->metaObject()->indexOfMethod(QByteArray(slot) + "(QString)") >= 0
-        && QMetaObject::invokeMethod(view, slot, Q_ARG(QString, argument));
+    m_preview->makeTableColumns();
+    m_preview->reloadObject();
 }
 
 void DocumentWindow::buildMenus()
@@ -157,12 +163,12 @@ void DocumentWindow::buildMenus()
     quit->setMenuRole(QAction::QuitRole);
 
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
-    edit->addAction(tr("&Copy"), QKeySequence::Copy, this, [this] { call(m_preview, "copySelection"); });
-    edit->addAction(tr("Select &All"), QKeySequence::SelectAll, this, [this] { call(m_preview, "selectAllRows"); });
+    edit->addAction(tr("&Copy"), QKeySequence::Copy, this, [this] { m_preview->copySelection(); });
+    edit->addAction(tr("Select &All"), QKeySequence::SelectAll, this, [this] { m_preview->selectAllRows(); });
     edit->addSeparator();
     edit->addAction(tr("&Find…"), QKeySequence::Find, this, [this] {
         showTab(u"id_search"_s);
-        call(m_search, "focusSearch");
+        m_search->focusSearch();
     });
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
@@ -175,8 +181,8 @@ void DocumentWindow::buildMenus()
                         [this, identifier] { showTab(identifier); });
     }
     view->addSeparator();
-    view->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, [this] { call(m_preview, "zoomIn"); });
-    view->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, this, [this] { call(m_preview, "zoomOut"); });
+    view->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, [this] { m_preview->zoomIn(); });
+    view->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, this, [this] { m_preview->zoomOut(); });
 
     QMenu *format = menuBar()->addMenu(tr("F&ormat"));
     format->addAction(m_toolBar->item(u"id_font"_s)->icon(), tr("Show &Fonts"), QKeySequence(Qt::CTRL | Qt::Key_T),
@@ -213,16 +219,6 @@ void DocumentWindow::showTab(const QString &identifier)
     reloadObject();
 }
 
-void DocumentWindow::showEditTab()
-{
-    showTab(u"id_edit"_s);
-}
-
-void DocumentWindow::showToolTab(int state)
-{
-    setingToolWihtState(state);
-}
-
 void DocumentWindow::flipSplit()
 {
     DocumentSource *source = m_document->documentSource();
@@ -235,16 +231,7 @@ void DocumentWindow::flipSplit()
 
 bool DocumentWindow::importFile(const QString &path)
 {
-    MyDocument *document = m_document.get();
-    return document->selfIndicator(QVariantMap{
-        {u"targeted"_s, 240},
-        {u"cachesFolderID"_s, document->cachesFolderID()},
-        {u"startSwitch"_s, 241},
-        {u"filePass"_s, QFileInfo(path).absoluteFilePath()},
-        {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
-        {u"documentFileName"_s, document->documentFileName()},
-        {u"quotedFields"_s, false},
-    });
+    return m_listItems->importFile(path);
 }
 
 void DocumentWindow::closeApproved()
@@ -286,6 +273,9 @@ void DocumentWindow::setWindowFrame(const QRectF &frame)
 void DocumentWindow::setDisplayName(const QString &name)
 {
     setWindowTitle(name + u"[*]"_s);
+    // The name changes as a package is opened or saved under a new path.
+    if (m_document && !m_document->filePath().isEmpty())
+        m_application->notePackage(m_document->filePath());
 }
 
 void DocumentWindow::setDocumentEdited(bool edited)
@@ -310,13 +300,14 @@ QObject *DocumentWindow::windowHandle() const
 
 void DocumentWindow::reloadObject()
 {
-    call(m_preview, "reloadObject");
+    m_preview->reloadObject();
+    m_listItems->reloadToolView();
     setWindowModified(m_document->isDocumentEdited());
 }
 
 void DocumentWindow::makeTableColumns()
 {
-    call(m_preview, "makeTableColumns");
+    m_preview->makeTableColumns();
 }
 
 void DocumentWindow::reviseSplitLayout()
@@ -330,56 +321,52 @@ void DocumentWindow::reviseSplitLayout()
 
 void DocumentWindow::reloadToolView()
 {
-    call(m_listItems, "reloadToolView");
-    call(m_info, "reloadToolView");
+    m_listItems->reloadToolView();
+    m_info->reloadToolView();
+    m_search->reloadToolView();
     const QPointF point = m_document->documentSource()->mainSplitSource()->verticalPoint();
     m_toolScroll->verticalScrollBar()->setValue(int(point.y()));
 }
 
 void DocumentWindow::initializeToolView()
 {
-    call(m_listItems, "initializeToolView");
+    m_listItems->initializeToolView();
 }
 
 void DocumentWindow::setListsUpdated(bool updated)
 {
-    Q_UNUSED(updated);
-    call(m_listItems, "reloadToolView");
-    call(m_info, "reloadToolView");
+    m_listItems->setListsUpdated(updated);
+    m_info->reloadToolView();
 }
 
 void DocumentWindow::commentOfCSVtoLMSConversion()
 {
-    call(m_preview, "commentOfCSVtoLMSConversion");
+    m_preview->commentOfCSVtoLMSConversion();
 }
 
 void DocumentWindow::selectSearchTitle(const QString &title)
 {
-    call(m_search, "selectSearchTitle", title);
+    m_search->selectSearchTitle(title);
 }
 
 void DocumentWindow::resetTable()
 {
-    call(m_preview, "resetTable");
+    m_preview->resetTable();
 }
 
 void DocumentWindow::showInfoText(const QString &text)
 {
-    call(m_info, "showInfoText", text);
+    m_info->showInfoText(text);
 }
 
 void DocumentWindow::importListItemsFilePath()
 {
-    if (call(m_listItems, "importListItemsFilePath"))
-        return;
-    QString path;
-    if (FilePanels::runOpenPanel(this, {u"csv"_s, u"CSV"_s, u"pgcl"_s}, &path))
-        importFile(path);
+    m_listItems->importListItemsFilePath();
 }
 
 void DocumentWindow::exportListItemsFile()
 {
-    ContentPanes::openExportPanel(this, m_document.get());
+    ExportPanel::openFor(this, m_document.get());
 }
 
 void DocumentWindow::setingToolWihtState(int state)

@@ -8,10 +8,14 @@
 
 class DesktopApplication;
 class DocumentToolBar;
+class InfoOutlineView;
+class ListItemsView;
 class MainSplitter;
 class MyDocument;
 class MyDocumentController;
+class PreviewPane;
 class QScrollArea;
+class SearchView;
 class QTabWidget;
 
 // One document's window: the toolbar, the tool tabs above (or below) the
@@ -29,10 +33,10 @@ public:
     MainSplitter *splitter() const { return m_splitter; }
     DocumentToolBar *toolBar() const { return m_toolBar; }
     QTabWidget *toolTabs() const { return m_toolTabs; }
-    QWidget *previewPane() const { return m_preview; }
-    QWidget *listItemsView() const { return m_listItems; }
-    QWidget *searchView() const { return m_search; }
-    QWidget *infoOutlineView() const { return m_info; }
+    PreviewPane *previewPane() const { return m_preview; }
+    ListItemsView *listItemsView() const { return m_listItems; }
+    SearchView *searchView() const { return m_search; }
+    InfoOutlineView *infoOutlineView() const { return m_info; }
 
     // The toolbar's commands by identifier ("id_split", "id_info", ...).
     void showTab(const QString &identifier);
@@ -80,25 +84,21 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-private Q_SLOTS:
-    void showEditTab();
-    void showToolTab(int state);
-
 private:
     void buildMenus();
+    void connectViews();
     void flipSplit();
-    static bool call(QWidget *view, const char *slot);
-    static bool call(QWidget *view, const char *slot, const QString &argument);
+    void remakePreview();
 
     DesktopApplication *m_application;
     std::unique_ptr<MyDocument> m_document;
     DocumentToolBar *m_toolBar;
     QTabWidget *m_toolTabs;
     QScrollArea *m_toolScroll;
-    QWidget *m_preview;
-    QWidget *m_listItems;
-    QWidget *m_search;
-    QWidget *m_info;
+    PreviewPane *m_preview;
+    ListItemsView *m_listItems;
+    SearchView *m_search;
+    InfoOutlineView *m_info;
     MainSplitter *m_splitter;
     bool m_closeApproved = false;
     bool m_quitting = false;

@@ -114,13 +114,18 @@ bool WidgetsAppPlatform::runOpenPanel(const QStringList &extensions, QString *pa
 
 void WidgetsAppPlatform::openPreferencesPanel()
 {
-    // The preferences panel arrives with its own window; until then say so.
-    QMessageBox::information(activeWindow(), QApplication::applicationName(),
-                             QApplication::translate("Localizable", "Preferences"));
+    // The preferences panel is the next window to come; nothing to show yet,
+    // and nothing may block the start-up that asks for it.
 }
 
 void WidgetsAppPlatform::showHelp()
 {
-    QMessageBox::about(activeWindow(), QApplication::applicationName(),
-                       QStringLiteral("Rowsmith %1").arg(QApplication::applicationVersion()));
+    auto *box = new QMessageBox(QMessageBox::Information, QApplication::applicationName(),
+                                QStringLiteral("Rowsmith %1").arg(QApplication::applicationVersion()),
+                                QMessageBox::Ok, activeWindow());
+    box->setObjectName(QStringLiteral("aboutBox"));
+    box->setInformativeText(QApplication::translate(
+        "WidgetsAppPlatform", "Prepares tabular data: import CSV and list files, mark, search and export rows."));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

@@ -1,9 +1,6 @@
 #include "DesktopApplication.h"
 #include "Icons.h"
 
-#include "tasks/IndicatorController.h"
-#include "app/AppController.h"
-#include "tasks/TaskRunner.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -40,9 +37,5 @@ int main(int argc, char *argv[])
         break;
     }
 
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
-        IndicatorController::sharedController().taskRunner().waitForAll(5000);
-        desktop.controller()->applicationWillTerminate();
-    });
     return app.exec();
 }
