@@ -3,7 +3,6 @@
 #include "ExportPanel.h"
 #include "PreviewTableModel.h"
 #include "SearchCriteriaModel.h"
-#include "ViewLinks.h"
 
 #include "document/CreatorInformation.h"
 #include "document/DocumentSource.h"
@@ -55,7 +54,13 @@ struct Views
         session.window.lists = &lists;
         session.window.search = &search;
         session.window.info = &info;
-        ViewLinks::connectViews(&preview, &lists, &search, &info);
+        QObject::connect(&search, &SearchView::previewChanged, &preview, &PreviewPane::makeTableColumns);
+        QObject::connect(&lists, &ListItemsView::previewChanged, &preview, &PreviewPane::makeTableColumns);
+        QObject::connect(&lists, &ListItemsView::searchRecalled, &search, &SearchView::reloadToolView);
+        QObject::connect(&lists, &ListItemsView::searchRequested, &search, &SearchView::selectSearchTitle);
+        QObject::connect(&lists, &ListItemsView::listsChanged, &info, &InfoOutlineView::reloadToolView);
+        QObject::connect(&search, &SearchView::searchesChanged, &info, &InfoOutlineView::reloadToolView);
+        QObject::connect(&info, &InfoOutlineView::itemActivated, &lists, &ListItemsView::putItemInfoTitleAtRoot);
     }
 
     PreviewPane preview;
