@@ -289,7 +289,7 @@ void PreviewPane::columnResized(int column, int newSize)
     const float width = float(newSize);
     if (list->columnTitlesWidthDic().value(title).toFloat() == width)
         return;
-    list->setColumnTitlesWidth(width, title);
+    list->setColumnWidth(title, width);
     m_document->updateChangeCountAs(true);
     Q_EMIT listEdited();
 }
@@ -306,16 +306,14 @@ void PreviewPane::columnMoved()
     ListItem *list = m_document->listItem();
     if (order.contains(QString()) || order == list->columnTitlesArray())
         return;
-    list->registerColumnTitlesArray(order);
-    list->makingColumnTitlesDic();
-    m_document->updateChangeCountAs(true);
     {
-        // The model now holds the new order, so the header goes back to showing it as is.
+        // The model takes the new order, so the header goes back to showing it as is.
         const QSignalBlocker block(header);
         for (int logical = 0; logical < header->count(); ++logical)
             header->moveSection(header->visualIndex(logical), logical);
     }
-    m_model->rebuildColumns();
+    list->setColumnOrder(order);
+    m_document->updateChangeCountAs(true);
     Q_EMIT listEdited();
 }
 
@@ -391,19 +389,23 @@ void PreviewPane::refreshTextTab()
         return;
     const ListItem *list = m_document->listItem();
     const QStringList titles = list->selectColumnTitlesArray();
-    const RowList rows = list->previewRows();
-    const qsizetype shown = qMin(rows.size(), kTextRowLimit);
+    QList<qsizetype> columns;
+    for (const QString &title : titles)
+        columns.append(list->columnTitlesArray().indexOf(title));
+    const qsizetype count = list->previewCount();
+    const qsizetype shown = qMin(count, kTextRowLimit);
     CsvFieldWriter writer;
     for (qsizetype n = 0; n < titles.size(); ++n)
         writer.appendField(titles.at(n), n == 0);
-    for (qsizetype r = 0; r < shown && !titles.isEmpty(); ++r) {
+    for (qsizetype position = 0; position < shown && !titles.isEmpty(); ++position) {
         writer.appendText(u"\n");
-        for (qsizetype n = 0; n < titles.size(); ++n)
-            writer.appendField(rows.at(r).cellText(titles.at(n)), n == 0);
+        const qsizetype row = list->previewRowAt(position);
+        for (qsizetype n = 0; n < columns.size(); ++n)
+            writer.appendField(list->cellText(row, columns.at(n)), n == 0);
     }
     QString text = writer.text();
-    if (rows.size() > shown)
-        text += u"\n"_s + tr("… %n more rows not shown", nullptr, int(qMin<qsizetype>(rows.size() - shown, INT_MAX)));
+    if (count > shown)
+        text += u"\n"_s + tr("… %n more rows not shown", nullptr, int(qMin<qsizetype>(count - shown, INT_MAX)));
     m_text->setPlainText(text);
 }
 

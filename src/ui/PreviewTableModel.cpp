@@ -2,6 +2,7 @@
 
 #include "app/MyDocument.h"
 #include "list/ListItem.h"
+#include "list/ListNotifier.h"
 #include "list/TableSourceData.h"
 #include "platform/TextAttributes.h"
 
@@ -11,6 +12,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +30,8 @@ PreviewTableModel::PreviewTableModel(MyDocument *document, QObject *parent)
     : QAbstractTableModel(parent)
     , m_document(document)
 {
+    if (ListItem *item = list())
+        connect(item->notifier(), &ListNotifier::changed, this, &PreviewTableModel::listChanged);
     rebuildColumns();
 }
 
@@ -57,7 +61,7 @@ void PreviewTableModel::rebuildColumns()
         const QVariantMap widths = item->columnTitlesWidthDic();
         for (qsizetype n = 0; n < m_titles.size(); ++n)
             m_columns.append(source.setAddColumn(m_titles.at(n), widths.value(m_titles.at(n)).toFloat(), int(n)));
-        m_rowCount = int(qMin<qsizetype>(item->itemCount(), std::numeric_limits<int>::max()));
+        m_rowCount = int(qMin<qsizetype>(item->previewCount(), std::numeric_limits<int>::max()));
     } else {
         m_columns.append(source.setNewColumn());
         m_rowCount = 0;
@@ -73,7 +77,7 @@ void PreviewTableModel::reloadRows()
         rebuildColumns();
         return;
     }
-    const int count = item ? int(qMin<qsizetype>(item->itemCount(), std::numeric_limits<int>::max())) : 0;
+    const int count = item ? int(qMin<qsizetype>(item->previewCount(), std::numeric_limits<int>::max())) : 0;
     if (count != m_rowCount) {
         beginResetModel();
         m_rowCount = count;
@@ -106,12 +110,9 @@ float PreviewTableModel::storedWidth(int column) const
 QString PreviewTableModel::cellText(int row, int column) const
 {
     const ListItem *item = list();
-    if (!item || row < 0 || row >= m_rowCount || column < 0 || column >= m_titles.size())
+    if (!item || row < 0 || row >= m_rowCount)
         return {};
-    const RowList rows = item->previewRows();
-    if (row >= rows.size())
-        return {};
-    return rows.at(row).cellText(m_titles.at(column)).toString();
+    return item->cellText(item->previewRowAt(row), column).toString();
 }
 
 QString PreviewTableModel::itemIDOfRow(int row) const
@@ -119,8 +120,8 @@ QString PreviewTableModel::itemIDOfRow(int row) const
     const ListItem *item = list();
     if (!item || row < 0 || row >= m_rowCount)
         return {};
-    const RowList rows = item->previewRows();
-    return row < rows.size() ? item->itemIDOfRow(rows.at(row)).toString() : QString();
+    const qsizetype listRow = item->previewRowAt(row);
+    return listRow >= 0 && listRow < item->rowCount() ? item->itemIDOfRow(item->rowAt(listRow)).toString() : QString();
 }
 
 QVariant PreviewTableModel::data(const QModelIndex &index, int role) const
@@ -138,21 +139,19 @@ void PreviewTableModel::multiData(const QModelIndex &index, QModelRoleDataSpan r
     if (!item || !index.isValid() || index.row() >= m_rowCount || index.column() >= m_titles.size())
         return;
     const TableColumnDescription &column = m_columns.at(index.column());
-    // One shared handle per cell; the row is read where it lives.
-    const RowList rows = item->previewRows();
-    if (index.row() >= rows.size())
+    const qsizetype row = item->previewRowAt(index.row());
+    if (row < 0 || row >= item->rowCount())
         return;
-    const Row &row = rows.at(index.row());
     for (QModelRoleData &roleData : roleDataSpan) {
         switch (roleData.role()) {
         case Qt::DisplayRole:
         case Qt::EditRole:
             if (!isIndication(column))
-                roleData.setData(row.cellText(m_titles.at(index.column())).toString());
+                roleData.setData(item->cellText(row, index.column()).toString());
             break;
         case Qt::CheckStateRole:
             if (isIndication(column))
-                roleData.setData(row.indication() != 0 ? Qt::Checked : Qt::Unchecked);
+                roleData.setData(item->indicationAt(row) != 0 ? Qt::Checked : Qt::Unchecked);
             break;
         case Qt::TextAlignmentRole:
             roleData.setData(QVariant::fromValue(column.dataAlignment | Qt::AlignVCenter));
@@ -204,50 +203,31 @@ bool PreviewTableModel::setData(const QModelIndex &index, const QVariant &value,
     if (!item || !index.isValid() || index.row() >= m_rowCount || index.column() >= m_columns.size())
         return false;
     const TableColumnDescription &column = m_columns.at(index.column());
+    const qsizetype row = item->previewRowAt(index.row());
+    if (row < 0 || row >= item->rowCount())
+        return false;
     if (isIndication(column)) {
         if (role != Qt::CheckStateRole)
             return false;
         const quint32 mark = value.value<Qt::CheckState>() == Qt::Checked ? 1 : 0;
-        if (!item->registerIndication(mark, index.row()))
-            return false;
+        if (item->indicationAt(row) == mark)
+            return true;
+        item->setIndicationAt(row, mark);
     } else {
         if (role != Qt::EditRole || !column.editable)
             return false;
-        const RowList rows = item->previewRows();
-        if (index.row() >= rows.size())
-            return false;
-        const QString &title = m_titles.at(index.column());
-        const AttributedText old = rows.at(index.row()).cell(title);
+        const AttributedText old = item->cellAt(row, index.column());
         const QString text = value.toString();
         if (text == old.string())
             return true;
         // The new text keeps the look the old one had.
         const TextAttributes::Ptr attributes
             = old.isEmpty() ? TextAttributes::defaults() : old.attributesAt(0);
-        Row row = rows.at(index.row());
-        row.setCell(title, AttributedText(text, attributes));
-        if (!replacePreviewRow(index.row(), row))
-            return false;
+        item->setCellAt(row, index.column(), AttributedText(text, attributes));
     }
     m_document->updateChangeCountAs(true);
-    Q_EMIT dataChanged(index, index);
     Q_EMIT edited();
     return true;
-}
-
-bool PreviewTableModel::replacePreviewRow(int position, const Row &row)
-{
-    ListItem *item = list();
-    const bool searchShown = item->indicationMode() && item->itemSearchCount() > 0;
-    RowList rows = searchShown ? item->tableItemOfTheSearchObjectArray() : item->tableItemObjectArray();
-    if (position >= rows.size())
-        return false;
-    rows.replace(position, row);
-    if (!searchShown)
-        return item->registerTableItemObjectArray(std::move(rows));
-    // The search result holds copies of list rows: the list's own row follows.
-    return item->registerTableItemOfTheSearchObjectArray(std::move(rows))
-        && item->addTableItemObject(row, item->itemIDOfRow(row));
 }
 
 QMimeData *PreviewTableModel::mimeData(const QModelIndexList &indexes) const
@@ -291,64 +271,16 @@ bool PreviewTableModel::dropMimeData(const QMimeData *data, Qt::DropAction actio
     return moveRows(moved, before);
 }
 
-QList<qsizetype> PreviewTableModel::moveOrder(qsizetype count, QList<qsizetype> moved, qsizetype before)
-{
-    std::sort(moved.begin(), moved.end());
-    moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
-    moved.erase(std::remove_if(moved.begin(), moved.end(), [count](qsizetype p) { return p < 0 || p >= count; }),
-                moved.end());
-    if (before < 0 || before > count)
-        before = count;
-    QList<bool> isMoved(count, false);
-    for (qsizetype p : moved)
-        isMoved[p] = true;
-    QList<qsizetype> order;
-    order.reserve(count);
-    for (qsizetype p = 0; p < before; ++p)
-        if (!isMoved.at(p))
-            order.append(p);
-    order.append(moved);
-    for (qsizetype p = before; p < count; ++p)
-        if (!isMoved.at(p))
-            order.append(p);
-    return order;
-}
-
 bool PreviewTableModel::moveRows(const QList<int> &positions, int before)
 {
     ListItem *item = list();
     if (!item || positions.isEmpty() || m_rowCount == 0 || isSorting())
         return false;
-    QList<qsizetype> moved(positions.cbegin(), positions.cend());
-    const QList<qsizetype> order = moveOrder(m_rowCount, moved, before);
-    bool identity = true;
-    for (qsizetype n = 0; n < order.size() && identity; ++n)
-        identity = order.at(n) == n;
-    if (identity)
-        return true;
-    const RowList source = item->previewRows();
-    RowList rows;
-    rows.reserve(source.size());
-    for (qsizetype old : order)
-        rows.append(source.at(old));
-    applyOrder(order, rows);
+    const QList<qsizetype> moved(positions.cbegin(), positions.cend());
+    item->movePreviewRows(moved, before);
     m_document->updateChangeCountAs(true);
     Q_EMIT edited();
     return true;
-}
-
-QList<qsizetype> PreviewTableModel::sortOrder(const QList<QStringView> &keys, Qt::SortOrder order)
-{
-    QList<qsizetype> result(keys.size());
-    for (qsizetype n = 0; n < result.size(); ++n)
-        result[n] = n;
-    if (order == Qt::AscendingOrder)
-        std::stable_sort(result.begin(), result.end(),
-                         [&](qsizetype a, qsizetype b) { return keys.at(a).compare(keys.at(b)) < 0; });
-    else
-        std::stable_sort(result.begin(), result.end(),
-                         [&](qsizetype a, qsizetype b) { return keys.at(b).compare(keys.at(a)) < 0; });
-    return result;
 }
 
 bool PreviewTableModel::sortByColumn(int column, Qt::SortOrder order)
@@ -359,32 +291,25 @@ bool PreviewTableModel::sortByColumn(int column, Qt::SortOrder order)
         return false;
     struct Job
     {
-        RowList snapshot;
-        QString title;
-        Qt::SortOrder order;
-        QList<qsizetype> permutation;
-        RowList sorted;
+        ListItem snapshot;
+        ListSortDescriptor descriptor;
+        QList<qsizetype> order;
     };
-    auto job = std::make_shared<Job>(Job{item->previewRows(), m_titles.at(column), order, {}, {}});
+    auto job = std::make_shared<Job>(Job{*item, {m_titles.at(column), order == Qt::AscendingOrder, Qt::CaseSensitive}, {}});
+    const quint64 changesBefore = m_changes;
     m_sortThread = QThread::create([job] {
-        QList<QStringView> keys;
-        keys.reserve(job->snapshot.size());
-        for (const Row &row : std::as_const(job->snapshot))
-            keys.append(row.cellText(job->title));
-        job->permutation = sortOrder(keys, job->order);
-        job->sorted.reserve(job->snapshot.size());
-        for (qsizetype old : std::as_const(job->permutation))
-            job->sorted.append(job->snapshot.at(old));
+        job->order = ListItem::sortedPreviewOrder(job->snapshot, job->descriptor);
+        // The copy goes here, not on the GUI thread.
+        job->snapshot = ListItem();
     });
-    connect(m_sortThread, &QThread::finished, this, [this, job] {
+    connect(m_sortThread, &QThread::finished, this, [this, job, changesBefore] {
         m_sortThread->deleteLater();
         m_sortThread = nullptr;
         ListItem *current = list();
-        // Rows changed meanwhile make the sorted copy stale: drop it.
-        const bool unchanged = current && current->previewRows().constData() == job->snapshot.constData()
-            && job->sorted.size() == m_rowCount;
+        // A change made meanwhile makes the order stale: drop it.
+        const bool unchanged = current && m_changes == changesBefore && job->order.size() == m_rowCount;
         if (unchanged) {
-            applyOrder(job->permutation, job->sorted);
+            current->permutePreview(job->order);
             m_document->updateChangeCountAs(true);
             Q_EMIT edited();
         }
@@ -394,20 +319,77 @@ bool PreviewTableModel::sortByColumn(int column, Qt::SortOrder order)
     return true;
 }
 
-void PreviewTableModel::applyOrder(const QList<qsizetype> &order, const RowList &rows)
+void PreviewTableModel::listChanged(const ListChange &change)
 {
+    ++m_changes;
     ListItem *item = list();
+    if (!item)
+        return;
+    switch (change.kind) {
+    case ListChange::Kind::Cells:
+    case ListChange::Kind::Marks: {
+        if (m_rowCount == 0 || m_columns.isEmpty())
+            return;
+        int first = 0;
+        int last = m_columns.size() - 1;
+        if (change.kind == ListChange::Kind::Marks || change.column >= 0) {
+            first = last = change.kind == ListChange::Kind::Marks ? int(m_titles.indexOf(Row::kIndicationKey))
+                                                                   : int(change.column);
+            if (first < 0 || first >= m_columns.size())
+                return;
+        }
+        // A single row maps to its position; a range repaints every shown row.
+        if (change.firstRow == change.lastRow) {
+            const qsizetype position = item->previewPositionOfRow(change.firstRow);
+            if (position >= 0 && position < m_rowCount)
+                Q_EMIT dataChanged(index(int(position), first), index(int(position), last));
+        } else {
+            Q_EMIT dataChanged(index(0, first), index(m_rowCount - 1, last));
+        }
+        return;
+    }
+    case ListChange::Kind::Layout:
+        applyLayout(change.permutation);
+        return;
+    case ListChange::Kind::Columns:
+        if (item->columnTitlesArray() != m_titles)
+            rebuildColumns();
+        else
+            reloadColumnWidths();
+        return;
+    default:
+        reloadRows();
+        return;
+    }
+}
+
+void PreviewTableModel::reloadColumnWidths()
+{
+    const QVariantMap widths = list()->columnTitlesWidthDic();
+    for (int column = 0; column < m_columns.size() && column < m_titles.size(); ++column)
+        m_columns[column].width = widths.value(m_titles.at(column), m_columns.at(column).width).toFloat();
+}
+
+void PreviewTableModel::applyLayout(const QList<qsizetype> &permutation)
+{
+    if (permutation.size() != m_rowCount) {
+        reloadRows();
+        return;
+    }
+    // The list has moved already; the views follow with their persistent indexes.
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    item->registerPreTableObjectArray(rows);
-    QList<qsizetype> newPosition(order.size());
-    for (qsizetype n = 0; n < order.size(); ++n)
-        newPosition[order.at(n)] = n;
     const QModelIndexList persistent = persistentIndexList();
-    QModelIndexList moved;
-    moved.reserve(persistent.size());
-    for (const QModelIndex &index : persistent)
-        moved.append(index.row() < newPosition.size() ? this->index(int(newPosition.at(index.row())), index.column())
-                                                       : QModelIndex());
-    changePersistentIndexList(persistent, moved);
+    if (!persistent.isEmpty()) {
+        QList<qsizetype> newPosition(permutation.size());
+        for (qsizetype n = 0; n < permutation.size(); ++n)
+            newPosition[permutation.at(n)] = n;
+        QModelIndexList moved;
+        moved.reserve(persistent.size());
+        for (const QModelIndex &index : persistent)
+            moved.append(index.row() < newPosition.size()
+                             ? this->index(int(newPosition.at(index.row())), index.column())
+                             : QModelIndex());
+        changePersistentIndexList(persistent, moved);
+    }
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/ListChange.h"
 #include "list/Row.h"
 #include "list/TableColumnDescription.h"
 
@@ -61,11 +62,6 @@ public:
     // the row at `before` (the end for -1 or past the end).
     bool moveRows(const QList<int> &positions, int before);
 
-    // The order (new position -> old position) that moving makes.
-    static QList<qsizetype> moveOrder(qsizetype count, QList<qsizetype> moved, qsizetype before);
-    // The stable order that sorting rows by a column's text makes.
-    static QList<qsizetype> sortOrder(const QList<QStringView> &keys, Qt::SortOrder order);
-
 Q_SIGNALS:
     // The user changed the list through the table.
     void edited();
@@ -73,14 +69,16 @@ Q_SIGNALS:
 
 private:
     ListItem *list() const;
-    // Shows rows in the given order (new position -> old position); rows
-    // hold the list's rows in that order already.
-    void applyOrder(const QList<qsizetype> &order, const RowList &rows);
-    bool replacePreviewRow(int position, const Row &row);
+    void listChanged(const ListChange &change);
+    // The list shows position i what was at permutation[i] already.
+    void applyLayout(const QList<qsizetype> &permutation);
+    void reloadColumnWidths();
 
     QPointer<MyDocument> m_document;
     QList<TableColumnDescription> m_columns;
     QStringList m_titles;
     int m_rowCount = 0;
     QThread *m_sortThread = nullptr;
+    // Notices received; a sort started before a change is stale.
+    quint64 m_changes = 0;
 };

@@ -117,13 +117,6 @@ private Q_SLOTS:
 
     void rowsMoveByDragAndDrop()
     {
-        QCOMPARE(PreviewTableModel::moveOrder(5, {3, 1}, 0), (QList<qsizetype>{1, 3, 0, 2, 4}));
-        QCOMPARE(PreviewTableModel::moveOrder(5, {0, 1}, 4), (QList<qsizetype>{2, 3, 0, 1, 4}));
-        QCOMPARE(PreviewTableModel::moveOrder(5, {1}, -1), (QList<qsizetype>{0, 2, 3, 4, 1}));
-        // Dropping rows onto themselves, or positions out of range, moves nothing else.
-        QCOMPARE(PreviewTableModel::moveOrder(4, {1, 2}, 2), (QList<qsizetype>{0, 1, 2, 3}));
-        QCOMPARE(PreviewTableModel::moveOrder(3, {7, -1, 2, 2}, 0), (QList<qsizetype>{2, 0, 1}));
-
         ViewsSession session;
         MyDocument *document = session.newDocument();
         fillList(document->listItem(), kRows);
