@@ -99,8 +99,7 @@ QVariantMap ExportPanel::exportRequest(MyDocument *document, const QString &path
                                        bool crLf)
 {
     const ListItem *list = document->listItem();
-    const RowList rows = list->indicationMode() && list->itemSearchCount() > 0 ? list->tableItemOfTheSearchObjectArray()
-                                                                                : list->tableItemObjectArray();
+    const RowList rows = list->previewRows();
     return {
         {u"targeted"_s, 715},
         {u"filePath"_s, path},

@@ -119,7 +119,7 @@ void ListItemsView::reloadToolView()
         m_searchTitles->addItems(StoredSearches::titles(*lists));
         m_searchTitles->setCurrentIndex(qMax(0, m_searchTitles->findText(lists->searchObjectTitle())));
     }
-    const bool rows = !m_document->listItem()->tableItemObjectArray().isEmpty();
+    const bool rows = m_document->listItem()->rowCount() > 0;
     m_store->setEnabled(rows);
     m_remove->setEnabled(lists->titlelist().contains(lists->listItemTitle()));
     m_searchTitles->setEnabled(m_searchTitles->count() > 1);
@@ -138,7 +138,7 @@ void ListItemsView::importListItemsFilePath()
     if (!m_document || (m_panel && m_panel->isVisible()))
         return;
     ListItemsSource *lists = listsOf(m_document);
-    if ((lists->confirmImportListItemsFilePass() || !m_document->listItem()->tableItemObjectArray().isEmpty())
+    if ((lists->confirmImportListItemsFilePass() || m_document->listItem()->rowCount() > 0)
         && !AlertSheetModal::openAlert(240, lists->listItemTitle()))
         return;
     m_panel = new QFileDialog(window(), tr("Import"), QDir::homePath());
@@ -177,7 +177,7 @@ bool ListItemsView::importFile(const QString &path)
 bool ListItemsView::storeCurrentList()
 {
     const QString title = currentTitle();
-    if (!m_document || title.isEmpty() || m_document->listItem()->tableItemObjectArray().isEmpty())
+    if (!m_document || title.isEmpty() || m_document->listItem()->rowCount() == 0)
         return false;
     if (!m_document->storeCurrentListItem(title))
         return false;
@@ -212,7 +212,7 @@ bool ListItemsView::chooseListTitle(const QString &title)
     if (!m_document)
         return false;
     ListItemsSource *lists = listsOf(m_document);
-    if (title == lists->listItemTitle() && !m_document->listItem()->tableItemObjectArray().isEmpty())
+    if (title == lists->listItemTitle() && m_document->listItem()->rowCount() > 0)
         return true;
     if (!lists->titlelist().contains(title)
         || (m_updateListItems && !AlertSheetModal::openAlert(240, lists->listItemTitle()))) {
@@ -254,7 +254,7 @@ void ListItemsView::putItemInfoTitleAtRoot(const QString &listTitle, const QStri
     if (!m_document || listTitle.isEmpty())
         return;
     ListItemsSource *lists = listsOf(m_document);
-    const bool current = listTitle == lists->listItemTitle() && !m_document->listItem()->tableItemObjectArray().isEmpty();
+    const bool current = listTitle == lists->listItemTitle() && m_document->listItem()->rowCount() > 0;
     // Once the list has been read, the document hands the search title on itself.
     m_document->register_searchTitle(searchTitle);
     if (!current) {

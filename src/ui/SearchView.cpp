@@ -166,7 +166,7 @@ void SearchView::updateButtons()
     if (!m_document)
         return;
     const ListItem *list = m_document->listItem();
-    const bool rows = !list->tableItemObjectArray().isEmpty();
+    const bool rows = list->rowCount() > 0;
     m_run->setEnabled(rows);
     m_store->setEnabled(rows && !m_title->text().trimmed().isEmpty());
     m_remove->setEnabled(list->inspectionSearchObjectAtTitle(m_title->text()));
@@ -187,7 +187,7 @@ QVariantMap SearchView::searchRequest(MyDocument *document)
 
 bool SearchView::runSearch()
 {
-    if (!m_document || m_document->listItem()->tableItemObjectArray().isEmpty())
+    if (!m_document || m_document->listItem()->rowCount() == 0)
         return false;
     // An edit still open in the table belongs to the search being run.
     if (QWidget *editor = QApplication::focusWidget(); editor && m_criteria->viewport()->isAncestorOf(editor))
