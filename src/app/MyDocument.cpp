@@ -386,6 +386,7 @@ bool MyDocument::openStoredListItem(const QString &title)
 void MyDocument::updateChangeCountAs(bool changed)
 {
     m_updateDocument = changed;
+    window()->setDocumentEdited(changed);
 }
 
 bool MyDocument::register_searchTitle(const QString &title)

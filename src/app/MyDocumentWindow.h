@@ -20,6 +20,8 @@ public:
     virtual QRectF windowFrame() const { return {}; }
     virtual void setWindowFrame(const QRectF &) {}
     virtual void setDisplayName(const QString &) {}
+    // The document's unsaved-changes state, on every change of it.
+    virtual void setDocumentEdited(bool) {}
     virtual void closeWindow() {}
     virtual void quitApplication() {}
     // The opaque handle sheets are shown on; null for none.

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -16,10 +17,29 @@ AlertButton MessageBoxAlertPresenter::present(const AlertContent &content)
     return answer;
 }
 
+QWidget *MessageBoxAlertPresenter::parentWindow() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return m_fallbackParent;
+}
+
+void MessageBoxAlertPresenter::openAndWait(QMessageBox &box)
+{
+    box.setWindowModality(box.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+    box.open();
+    loop.exec();
+}
+
 AlertButton MessageBoxAlertPresenter::presentOnMainThread(const AlertContent &content)
 {
     QMessageBox box(QMessageBox::Critical, content.title, QString(), QMessageBox::NoButton,
-                    m_parent);
+                    parentWindow());
+    box.setObjectName(QStringLiteral("alert%1").arg(content.number));
     box.setTextFormat(Qt::PlainText);
     box.setText(content.title.isEmpty() ? content.message : content.title);
     if (!content.title.isEmpty())
@@ -37,7 +57,7 @@ AlertButton MessageBoxAlertPresenter::presentOnMainThread(const AlertContent &co
         : box.addButton(content.otherButton, QMessageBox::ActionRole);
     box.setDefaultButton(qobject_cast<QPushButton *>(defaultButton));
     box.setEscapeButton(defaultButton);
-    box.exec();
+    openAndWait(box);
 
     if (box.clickedButton() == alternate && alternate)
         return AlertButton::Alternate;

@@ -1,9 +1,20 @@
 #include "WidgetsAppPlatform.h"
 
+#include "DesktopApplication.h"
+#include "DocumentWindow.h"
+#include "FilePanels.h"
+
+#include "app/MyDocument.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+
+QWidget *WidgetsAppPlatform::activeWindow() const
+{
+    return m_application->frontWindow();
+}
 
 bool WidgetsAppPlatform::fontPanelVisible() const
 {
@@ -47,7 +58,7 @@ void WidgetsAppPlatform::bringColorPanelToFront()
 QFontDialog *WidgetsAppPlatform::fontPanel()
 {
     if (!m_fontPanel) {
-        m_fontPanel = new QFontDialog(m_mainWindow);
+        m_fontPanel = new QFontDialog(activeWindow());
         m_fontPanel->setOption(QFontDialog::NoButtons);
         m_fontPanel->setModal(false);
     }
@@ -57,22 +68,64 @@ QFontDialog *WidgetsAppPlatform::fontPanel()
 QColorDialog *WidgetsAppPlatform::colorPanel()
 {
     if (!m_colorPanel) {
-        m_colorPanel = new QColorDialog(m_mainWindow);
+        m_colorPanel = new QColorDialog(activeWindow());
         m_colorPanel->setOption(QColorDialog::NoButtons);
         m_colorPanel->setModal(false);
     }
     return m_colorPanel;
 }
 
+DocumentHandle *WidgetsAppPlatform::newDocument()
+{
+    DocumentWindow *window = m_application->newDocumentWindow();
+    return window ? window->document() : nullptr;
+}
+
+QList<DocumentHandle *> WidgetsAppPlatform::openDocuments() const
+{
+    QList<DocumentHandle *> documents;
+    for (DocumentWindow *window : m_application->windows())
+        documents.append(window->document());
+    return documents;
+}
+
+DocumentHandle *WidgetsAppPlatform::currentDocument() const
+{
+    DocumentWindow *window = m_application->frontWindow();
+    return window ? window->document() : nullptr;
+}
+
+void WidgetsAppPlatform::closeDocument(DocumentHandle *document)
+{
+    for (DocumentWindow *window : m_application->windows())
+        if (window->document() == document)
+            window->closeApproved();
+}
+
+bool WidgetsAppPlatform::openDocumentWithContentsOfFile(const QString &path, bool display)
+{
+    return m_application->openPackageWindow(path, display) != nullptr;
+}
+
+bool WidgetsAppPlatform::runOpenPanel(const QStringList &extensions, QString *path)
+{
+    return FilePanels::runOpenPanel(activeWindow(), extensions, path);
+}
+
 void WidgetsAppPlatform::openPreferencesPanel()
 {
-    // The preferences panel arrives with its own window; until then say so.
-    QMessageBox::information(m_mainWindow, QApplication::applicationName(),
-                             QApplication::translate("Localizable", "Preferences"));
+    // The preferences panel is the next window to come; nothing to show yet,
+    // and nothing may block the start-up that asks for it.
 }
 
 void WidgetsAppPlatform::showHelp()
 {
-    QMessageBox::about(m_mainWindow, QApplication::applicationName(),
-                       QStringLiteral("Rowsmith %1").arg(QApplication::applicationVersion()));
+    auto *box = new QMessageBox(QMessageBox::Information, QApplication::applicationName(),
+                                QStringLiteral("Rowsmith %1").arg(QApplication::applicationVersion()),
+                                QMessageBox::Ok, activeWindow());
+    box->setObjectName(QStringLiteral("aboutBox"));
+    box->setInformativeText(QApplication::translate(
+        "WidgetsAppPlatform", "Prepares tabular data: import CSV and list files, mark, search and export rows."));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

@@ -4,17 +4,18 @@
 
 #include <QPointer>
 
+class DesktopApplication;
 class QColorDialog;
 class QFontDialog;
 class QWidget;
 
 // The desktop's side of the application's windowing operations: the shared
-// font and colour panels, help, and (until document windows arrive) an
-// empty document list.
+// font and colour panels, help, and the document windows, which the
+// desktop application keeps.
 class WidgetsAppPlatform : public AppPlatform
 {
 public:
-    explicit WidgetsAppPlatform(QWidget *mainWindow) : m_mainWindow(mainWindow) {}
+    explicit WidgetsAppPlatform(DesktopApplication *application) : m_application(application) {}
 
     bool fontPanelExists() const override { return !m_fontPanel.isNull(); }
     bool fontPanelVisible() const override;
@@ -29,18 +30,21 @@ public:
     void openPreferencesPanel() override;
     void showHelp() override;
 
-    DocumentHandle *newDocument() override { return nullptr; }
-    QList<DocumentHandle *> openDocuments() const override { return {}; }
-    DocumentHandle *currentDocument() const override { return nullptr; }
-    void closeDocument(DocumentHandle *) override {}
-    bool openDocumentWithContentsOfFile(const QString &, bool) override { return false; }
+    DocumentHandle *newDocument() override;
+    QList<DocumentHandle *> openDocuments() const override;
+    DocumentHandle *currentDocument() const override;
+    void closeDocument(DocumentHandle *document) override;
+    bool openDocumentWithContentsOfFile(const QString &path, bool display) override;
+    bool runOpenPanel(const QStringList &extensions, QString *path) override;
 
     // The panels are made on first use from the Format menu.
     QFontDialog *fontPanel();
     QColorDialog *colorPanel();
 
 private:
-    QWidget *m_mainWindow;
+    QWidget *activeWindow() const;
+
+    DesktopApplication *m_application;
     QPointer<QFontDialog> m_fontPanel;
     QPointer<QColorDialog> m_colorPanel;
 };

@@ -1,57 +1,41 @@
-#include "MessageBoxAlertPresenter.h"
-#include "WidgetsAppPlatform.h"
-#include "app/AppController.h"
-#include "platform/AlertSheetModal.h"
-#include "tasks/IndicatorController.h"
-#include "tasks/TaskRunner.h"
+#include "DesktopApplication.h"
+#include "Icons.h"
+
 
 #include <QApplication>
-#include <QMainWindow>
-#include <QMenuBar>
+#include <QCommandLineParser>
 #include <QMessageBox>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rowsmith"));
+    QApplication::setOrganizationName(QStringLiteral("Rowsmith"));
     QApplication::setApplicationVersion(QStringLiteral(ROWSMITH_VERSION));
+    QApplication::setWindowIcon(Icons::named(QStringLiteral("rowsmith")));
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Rowsmith"));
-    window.resize(960, 640);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QObject::tr("Prepares tabular data: lists, searches and exports."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QObject::tr("Documents (.pgcd) to open, CSV or list files (.pgcl) to import."),
+                                 QStringLiteral("[FILE...]"));
+    parser.process(app);
 
-    MessageBoxAlertPresenter alerts(&window);
-    AlertSheetModal::setPresenter(&alerts);
-
-    WidgetsAppPlatform platform(&window);
-    AppController controller(&platform);
-
-    QMenu *format = window.menuBar()->addMenu(QObject::tr("&Format"));
-    format->addAction(QObject::tr("Show &Fonts"), [&] {
-        platform.fontPanel();
-        controller.showFontPanel();
-    });
-    format->addAction(QObject::tr("Show &Colours"), [&] {
-        platform.colorPanel();
-        controller.showFontColorPanel();
-    });
-    QMenu *help = window.menuBar()->addMenu(QObject::tr("&Help"));
-    help->addAction(QObject::tr("&About Rowsmith"), [&] { controller.showSharedHelp(); });
-
-    window.show();
-    controller.awakeFromNib();
-    if (!controller.holdsInstanceLock()) {
-        QMessageBox::critical(&window, QApplication::applicationName(),
-                              QObject::tr("Rowsmith is already running. Use the open window, "
-                                          "or quit it before starting another."));
+    DesktopApplication desktop;
+    QObject::connect(&desktop, &DesktopApplication::quitReady, &app, &QCoreApplication::quit);
+    switch (desktop.start(parser.positionalArguments())) {
+    case DesktopApplication::Start::HandedOver:
+        return 0;
+    case DesktopApplication::Start::Refused:
+        QMessageBox::critical(nullptr, QApplication::applicationName(),
+                              QObject::tr("Rowsmith is already running and did not answer. Use the open "
+                                          "window, or quit it before starting another."));
         return 1;
+    case DesktopApplication::Start::Running:
+        break;
     }
 
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] {
-        IndicatorController::sharedController().taskRunner().waitForAll(5000);
-        controller.applicationWillTerminate();
-    });
-    const int status = app.exec();
-    AlertSheetModal::setPresenter(nullptr);
-    return status;
+    return app.exec();
 }
