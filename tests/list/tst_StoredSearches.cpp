@@ -1,4 +1,4 @@
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "list/ListItem.h"
 #include "list/ListItemsSource.h"
 #include "list/SearchEditingSource.h"
