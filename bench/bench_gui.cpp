@@ -40,6 +40,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <functional>
@@ -238,6 +239,15 @@ void placeWindow(DocumentWindow *window)
     window->activateWindow();
 }
 
+// Selects the first list in the info outline, so its log shows beside it.
+void showFirstLog(DocumentWindow *window)
+{
+    QTreeView *outline = window->infoOutlineView()->outline();
+    const QModelIndex first = outline->model()->index(0, 0);
+    outline->setCurrentIndex(first);
+    Q_EMIT outline->clicked(first);
+}
+
 int runScreenshots(const QString &folder, const QString &samples)
 {
     QDir().mkpath(folder);
@@ -279,6 +289,7 @@ int runScreenshots(const QString &folder, const QString &samples)
     window->listItemsView()->storeButton()->click();
     window->showTab(u"id_info"_s);
     window->infoOutlineView()->reloadToolView();
+    showFirstLog(window);
     tour.shoot(u"info-outline"_s);
 
     window->toolBar()->item(u"id_export"_s)->trigger();
@@ -324,6 +335,7 @@ int runScreenshots(const QString &folder, const QString &samples)
         });
         if (big) {
             placeWindow(big);
+            showFirstLog(big);
             big->previewPane()->tableView()->scrollTo(big->previewPane()->model()->index(654321, 2),
                                                        QAbstractItemView::PositionAtCenter);
             big->previewPane()->tableView()->selectRow(654321);
