@@ -97,10 +97,18 @@ int main(int argc, char **argv)
     NotificationCenter quiet;
 
     {
-        // The encoding alone, which the list write and the save both include.
+        // The encoding alone, which the list write and the save both include,
+        // and the decoding alone, which every open of the list includes.
         timer.restart();
         const QByteArray bytes = KeyedArchiver::archivedData(*list, u"listItem");
         BenchList::line("encode list (no disk)", timer.nsecsElapsed() / 1e9, "s");
+        timer.restart();
+        const auto decoded = KeyedUnarchiver::unarchivedObject<ListItem>(bytes, u"listItem");
+        BenchList::line("decode list (no disk)", timer.nsecsElapsed() / 1e9, "s");
+        if (!decoded || decoded->tableItemObjectArray().size() != rowCount) {
+            std::fprintf(stderr, "decode failed\n");
+            return 1;
+        }
     }
 
     {
@@ -116,6 +124,27 @@ int main(int argc, char **argv)
             return 1;
         }
         BenchList::line("write list file (242)", timer.nsecsElapsed() / 1e9, "s");
+    }
+
+    {
+        // Task 243 on its own: the list file just written, read and decoded.
+        ReadingForEncod reader;
+        reader.setNotificationCenter(&quiet);
+        ListItemPtr decoded;
+        const auto token = quiet.addObserver(u"developExistingFileUnfoldNotif"_s, nullptr, [&](const Notification &n) {
+            decoded = n.object.toMap().value(u"ListItem"_s).value<ListItemPtr>();
+        });
+        timer.restart();
+        const bool read = reader.openWorkReadingFileObject(
+            {{u"cachesFolderID"_s, 1}, {u"targeted"_s, 243}, {u"folderPath"_s, work},
+             {u"filePass"_s, u"id1.listItems"_s}, {u"documentFileName"_s, u"Bench"_s}, {u"state"_s, true}});
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        quiet.removeObserver(token);
+        if (!read || !decoded || decoded->tableItemObjectArray().size() != rowCount) {
+            std::fprintf(stderr, "list read failed\n");
+            return 1;
+        }
+        BenchList::line("read list file (243)", seconds, "s");
     }
 
     // The document's root as a save takes it: the list is the open one and is

@@ -13,6 +13,7 @@
 #include "prefs/PasswordController.h"
 #include "storage/AtomicPackageWriter.h"
 #include "storage/DirectoryWrapper.h"
+#include "storage/PackageProtection.h"
 #include "tasks/ProgressReport.h"
 #include "platform/LogCategories.h"
 #include "prefs/AdvancedObject.h"
@@ -28,10 +29,9 @@
 #include <QLockFile>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 static const QString kClassWords = QStringLiteral("App Controller");
-static const QString kProtectionFileName = QStringLiteral("conditionOfTheFile.pagestyle");
-static const QString kProtectionKey = QStringLiteral("protectFileByPassword");
-static constexpr qint64 kProtectionFileLimit = 1 << 20;
 static constexpr int kLoadFailedStep = 10105;
 
 AppController::AppController(AppPlatform *platform, NotificationCenter *center, QObject *parent)
@@ -151,7 +151,9 @@ bool AppController::acquireInstanceLock()
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
         ErrorLog::err(lcApp(), kClassWords, u"acquireInstanceLock",
-                      u"another running copy holds the caches folder tree");
+                      lock->error() == QLockFile::LockFailedError
+                          ? u"another running copy holds the caches folder tree"_s
+                          : u"the caches folder tree cannot be written (the disk may be full): %1"_s.arg(domain));
         return false;
     }
     m_instanceLock = std::move(lock);
@@ -351,23 +353,9 @@ bool AppController::registerDocumentWrapperAtPath(const QString &path)
 bool AppController::loadFileConfirmAtPath(const QString &path)
 {
     return ErrorLog::guarded(lcApp(), kClassWords, u"loadFileConfirmAtPath", false, [&] {
-        if (!m_documentWrapper || m_documentWrapper->path() != path)
-            registerDocumentWrapperAtPath(path);
-        if (!m_documentWrapper->hasMember(kProtectionFileName))
-            return false;
-        QFile file(QDir(path).filePath(kProtectionFileName));
-        // The record is a few hundred bytes; anything far larger is not one.
-        if (!file.open(QIODevice::ReadOnly) || file.size() > kProtectionFileLimit)
-            return false;
-        const QByteArray bytes = file.read(kProtectionFileLimit);
-        KeyedUnarchiver unarchiver(bytes);
-        if (!unarchiver.isValid())
-            return false;
-        const QVariantMap record = unarchiver.root().decodeVariantMap(kProtectionKey);
-        if (!unarchiver.isValid() || record.isEmpty())
-            return false;
+        const QVariantMap record = PackageProtection::recordOfPackage(path);
         registerUpdateSituationDic(record);
-        return record.value(QStringLiteral("protectFileByPasswordWithState")).toBool();
+        return PackageProtection::isProtected(record);
     });
 }
 

@@ -2,14 +2,13 @@
 
 #include "MyDocumentController.h"
 
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "document/FileAttribute.h"
 #include "document/MainSplitSource.h"
 #include "document/RootCachesFolder.h"
 #include "list/ListItem.h"
 #include "list/ListItemsSource.h"
-#include "list/ProgressThrottle.h"
 #include "list/SearchEditingSource.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchivableSnapshot.h"
@@ -27,13 +26,13 @@
 #include "prefs/SaveController.h"
 #include "prefs/SecurityObject.h"
 #include "script/OptionObjectSourcePtr.h"
+#include "storage/AtomicFileWriter.h"
 #include "tasks/IndicatorController.h"
 #include "tasks/ProgressReport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -73,7 +72,6 @@ MyDocument::~MyDocument()
 {
     if (m_observing) {
         m_center->removeObserver(this);
-        m_center->removeObserver(m_scriptToken);
     }
     if (m_numberHeld && m_controller)
         m_controller->releaseNumberForDocumentPath(m_filePath.isEmpty() ? m_displayName : m_filePath);
@@ -95,8 +93,6 @@ MyDocumentWindow *MyDocument::window() const
     static MyDocumentWindow headless;
     return m_window ? m_window : &headless;
 }
-
-// --- Owned parts -------------------------------------------------------------
 
 DocumentSource *MyDocument::documentSource()
 {
@@ -171,8 +167,6 @@ bool MyDocument::nicknameIsCreator()
     return nickname() == documentSource()->creatorInformation()->creatorName();
 }
 
-// --- Opening -----------------------------------------------------------------
-
 bool MyDocument::makingFileCachesFolderPath()
 {
     return ErrorLog::guarded(lcDocument(), kClassWords, u"makingFileCachesFolderPath", false, [&] {
@@ -228,12 +222,6 @@ void MyDocument::registerNotificationHandlers()
     observe(u"developOptionObjectSourceNotif"_s, &MyDocument::developOptionObjectSourceOfTheNotification);
     observe(u"showItemsPreTableViewNotif"_s, &MyDocument::showItemsPreTableViewOfTheNotification);
     observe(u"outputConverterNotif"_s, &MyDocument::outputConverterOfTheNotification);
-    // Scripts wait for the answer inside their post, so this one is called
-    // on the posting thread; the handler refuses any thread but ours.
-    m_scriptToken = m_center->addObserver(u"developFunctionSourceDictionaryNotif"_s, nullptr,
-                                          [this](const Notification &n) {
-                                              developFunctionSourceDictionaryOfTheNotification(n);
-                                          });
 }
 
 void MyDocument::awakeFromNib()
@@ -302,10 +290,13 @@ bool MyDocument::inspectUpdateSituationDic(const QVariantMap &stored) const
 {
     if (stored.isEmpty())
         return false;
-    const QVariantMap opened = m_controller ? m_controller->updateSituationDic() : QVariantMap();
-    if (!opened.value(kProtectKey).toBool())
+    // The open flow asked for the password of whichever record said
+    // protected; a root that says protected must be the one it matched.
+    if (!stored.value(kProtectKey).toBool())
         return true;
-    return opened.value(u"passwordTitle"_s).toString() == stored.value(u"passwordTitle"_s).toString()
+    const QVariantMap opened = m_controller ? m_controller->updateSituationDic() : QVariantMap();
+    return opened.value(kProtectKey).toBool()
+        && opened.value(u"passwordTitle"_s).toString() == stored.value(u"passwordTitle"_s).toString()
         && opened.value(u"password"_s).toString() == stored.value(u"password"_s).toString();
 }
 
@@ -375,13 +366,22 @@ bool MyDocument::openStoredListItem(const QString &title)
 {
     return ErrorLog::guarded(lcDocument(), kClassWords, u"openStoredListItem", false, [&] {
         ListItemsSource *lists = documentSource()->listItemsSource();
-        if (lists->listItemTitle() == title && !listItem()->tableItemObjectArray().isEmpty())
+        // The selected entry, not listItemTitle(): selecting another list
+        // leaves that title behind.
+        if (lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
+            && !listItem()->tableItemObjectArray().isEmpty())
             return true;
-        return lists->inspectionListItemTitle(title) && readCurrentListItemFile(false);
+        if (!lists->inspectionListItemTitle(title))
+            return false;
+        // Until the read delivers, the previous list must not stand in for
+        // this one: storing it would write it over this list's file.
+        ListItem empty;
+        listItem()->setTheEnvironmentalAtDecoder(&empty);
+        window()->makeTableColumns();
+        window()->reloadObject();
+        return readCurrentListItemFile(false);
     });
 }
-
-// --- Changes and logs --------------------------------------------------------
 
 void MyDocument::updateChangeCountAs(bool changed)
 {
@@ -482,8 +482,6 @@ void MyDocument::setingToolWihtState(int state)
     window()->setingToolWihtState(state);
 }
 
-// --- Saving ------------------------------------------------------------------
-
 void MyDocument::saveDocument()
 {
     selectedSaveFileWork(false);
@@ -537,7 +535,11 @@ void MyDocument::privatePasswordWithState(const QString &path, bool confirmAllow
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"privatePasswordWithState", [&] {
         const bool protect = protectionWanted();
-        rebuildProtection(protect);
+        // Only the save panel's answer may drop the protection a document
+        // was opened with.
+        const bool keep = !protect && documentSource()->privatePasswordWithState();
+        if (!keep)
+            rebuildProtection(protect);
         const PrivatePasswordObject *security = securityObject();
         if (protect && confirmAllowed && security->saveItNewlyConfirmWithState()) {
             const QString title = security->privatePasswordTitleString();
@@ -552,7 +554,7 @@ void MyDocument::privatePasswordWithState(const QString &path, bool confirmAllow
             });
             return;
         }
-        if (writeProtectionFile(protect))
+        if (writeProtectionFile(protect || keep))
             startSaveAtPath(path);
     });
 }
@@ -570,8 +572,11 @@ bool MyDocument::writeProtectionFile(bool protect)
         archiver.encoder().encodeValue(record, kProtectionKey);
         if (!archiver.finish())
             return false;
-        QSaveFile file(QDir(folder).filePath(kProtectionFileName));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        QString error;
+        if (AtomicFileWriter::writeFile(QDir(folder).filePath(kProtectionFileName), bytes, &error, false))
+            return true;
+        ErrorLog::err(lcDocument(), kClassWords, u"writeProtectionFile", error);
+        return false;
     });
 }
 
@@ -643,8 +648,6 @@ void MyDocument::saveWrapperDirectoryOfTheNotification(const Notification &notif
     });
 }
 
-// --- Closing and quitting ----------------------------------------------------
-
 bool MyDocument::shouldCloseWindow()
 {
     return !m_updateDocument || terminateSaveOption(false);
@@ -684,8 +687,6 @@ bool MyDocument::terminateSaveOption(bool quitting)
         return false;
     });
 }
-
-// --- Taking over results -----------------------------------------------------
 
 bool MyDocument::isForThisDocument(const QVariant &number)
 {
@@ -763,7 +764,13 @@ void MyDocument::developItemsSearchOfTheNotification(const Notification &notific
         if (!isForThisDocument(result.value(kCachesFolderID)))
             return;
         window()->resetTable();
-        listItem()->registerTableItemOfTheSearchObjectArray(result.value(u"objectArray"_s).value<RowList>());
+        // Row numbers are good while the rows are the ones the search read;
+        // after any edit the result is found again by item ID.
+        const RowList searched = result.value(u"listRows"_s).value<RowList>();
+        if (!searched.isEmpty() && searched.constData() == listItem()->rowStore().rows().constData())
+            listItem()->registerSearchResultRows(result.value(u"objectRows"_s).value<QList<qsizetype>>());
+        else
+            listItem()->registerTableItemOfTheSearchObjectArray(result.value(u"objectArray"_s).value<RowList>());
         listItem()->registerIndicationMode(true);
         indicatorAtStep(24405, 100, documentSource()->listItemsSource()->searchObjectTitle());
         window()->reloadObject();
@@ -798,88 +805,33 @@ void MyDocument::outputConverterOfTheNotification(const Notification &notificati
     });
 }
 
-void MyDocument::developFunctionSourceDictionaryOfTheNotification(const Notification &notification)
+OptionRun *MyDocument::makeOptionRun(const OptionObjectSource &options, OptionRunDriver::Options settings)
 {
-    if (QThread::currentThread() != thread())
-        return;
-    ErrorLog::guardedVoid(lcDocument(), kClassWords, u"developFunctionSourceDictionaryOfTheNotification", [&] {
-        const QVariantMap request = notification.object.toMap();
-        if (request.isEmpty())
-            return;
-        // A run tied to another document is not ours to answer.
-        const int requested = request.value(kCachesFolderID).toInt();
-        if (requested != 0 && requested != cachesFolderID())
-            return;
-        const QVariantMap answer = loadingCodeDivideInTwoSource(request);
-        m_center->post(u"answerFunctionSourceDictionaryNotif"_s,
-                       answer.isEmpty() ? QVariant() : QVariant(answer));
-    });
+    settings.cachesFolderID = cachesFolderID();
+    settings.center = m_center;
+    std::optional<Row> selected;
+    Row item;
+    if (window()->selectedEditingItem(&item))
+        selected = item;
+    auto *run = new OptionRun(*listItem(), options, std::move(settings), selected, this);
+    // Connected first, so the list has the writes before any other listener
+    // of finished() looks at it.
+    connect(run, &OptionRun::finished, this, [this, run] { applyOptionRun(run->outcome()); });
+    return run;
 }
 
-QVariantMap MyDocument::loadingCodeDivideInTwoSource(const QVariantMap &request)
+CellEditList MyDocument::applyOptionRun(const OptionRun::Outcome &outcome)
 {
-    QVariantMap answer = request;
-    ListItem *list = listItem();
-    const int command = request.value(u"commandNumber"_s).toInt();
-    switch (command) {
-    case 1: {
-        const QString title = request.value(u"answerObject"_s).toString();
-        QVariantList values;
-        const RowList rows = list->tableItemObjectArray();
-        values.reserve(rows.size());
-        for (const Row &row : rows)
-            values.append(row.cellText(title).toString());
-        answer.insert(u"answerType"_s, 7);
-        answer.insert(u"answerObject"_s, values);
-        return answer;
-    }
-    case 4: {
-        if (!request.value(u"commandText"_s).toString().contains(u"items:editing:title:"_s))
-            return answer;
-        Row selected;
-        if (!window()->selectedEditingItem(&selected)) {
+    return ErrorLog::guarded(lcDocument(), kClassWords, u"applyOptionRun", CellEditList(), [&] {
+        if (outcome.missedSelectedItem)
             AlertSheetModal::openAlert(219, QString());
-            return {};
-        }
-        const QString title = request.value(u"answerObject"_s).toString();
-        if (selected.contains(title)) {
-            answer.insert(u"answerType"_s, 4);
-            answer.insert(u"answerObject"_s, selected.cellText(title).toString());
-        }
-        return answer;
-    }
-    case 240: {
-        const qsizetype index = request.value(u"row"_s).toLongLong();
-        const QString title = request.value(u"title"_s).toString();
-        const RowList rows = list->tableItemObjectArray();
-        if (index >= 0 && index < rows.size()) {
-            const QString text = rows.at(index).cellText(title).toString();
-            if (!text.isEmpty()) {
-                answer.insert(u"answerType"_s, 4);
-                answer.insert(u"answerObject"_s, text);
-            }
-        }
-        return answer;
-    }
-    case 250: {
-        const qsizetype index = request.value(u"row"_s).toLongLong();
-        const QString title = request.value(u"title"_s).toString();
-        const QVariant item = request.value(u"itemObject"_s);
-        RowList rows = list->tableItemObjectArray();
-        if (index < 0 || index >= rows.size() || title.isEmpty() || item.typeId() != QMetaType::QString
-            || item.toString().isEmpty())
-            return {};
-        Row row = rows.at(index);
-        row.setCell(title, AttributedText(item.toString()));
-        rows.replace(index, row);
-        list->registerTableItemObjectArray(std::move(rows));
+        if (outcome.writes.isEmpty())
+            return CellEditList();
+        const CellEditList undo = listItem()->applyCellEdits(outcome.writes);
         updateChangeCountAs(true);
         window()->reloadObject();
-        return answer;
-    }
-    default:
-        return answer;
-    }
+        return undo;
+    });
 }
 
 void MyDocument::showItemsPreTableViewOfTheNotification(const Notification &notification)
@@ -901,20 +853,11 @@ void MyDocument::showItemsPreTableViewOfTheNotification(const Notification &noti
 
 void MyDocument::threadShowItemsAllAtState(bool state)
 {
-    // Marking runs in place: it touches the rows the views show, and a
-    // million rows take a fraction of a second.
-    RowList rows = listItem()->tableItemObjectArray();
-    const qsizetype count = rows.size();
-    ProgressThrottle throttle(count);
-    for (qsizetype i = 0; i < count; ++i) {
-        Row row = rows.at(i);
-        row.setIndication(state ? 1 : 0);
-        rows.replace(i, std::move(row));
-        if (throttle.visit(i + 1 == count))
-            indicatorAtStep(71002, double(i + 1) / double(count) * 100.0,
-                            u"%1 / %2"_s.arg(i + 1).arg(count));
-    }
-    listItem()->registerTableItemObjectArray(std::move(rows));
+    // Marking runs in place as one change: it touches the rows the views
+    // show, and a million rows take a few milliseconds.
+    const qsizetype count = listItem()->rowCount();
+    listItem()->setAllIndications(state ? 1 : 0);
+    indicatorAtStep(71002, 100.0, u"%1 / %2"_s.arg(count).arg(count));
     updateChangeCountAs(true);
     indicatorAtStep(71003, 100, QString());
 }

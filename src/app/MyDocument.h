@@ -3,6 +3,8 @@
 #include "DocumentHandle.h"
 #include "MyDocumentWindow.h"
 
+#include "OptionRun.h"
+#include "list/CellEdit.h"
 #include "platform/NotificationCenter.h"
 
 #include <QObject>
@@ -25,9 +27,9 @@ class RootCachesFolder;
 // changes, runs the save flow, asks about unsaved changes on close and quit,
 // keeps the work logs and takes over what background workers deliver.
 //
-// Worker results arrive queued on the document's (main) thread. Script
-// requests are the exception: they are answered synchronously, and only when
-// posted on the document's own thread.
+// Worker results arrive queued on the document's (main) thread. Option
+// scripts run on a worker over a snapshot of the list (OptionRun), whose own
+// responder answers their requests there.
 class MyDocument : public QObject, public DocumentHandle
 {
     Q_OBJECT
@@ -129,11 +131,14 @@ public:
     void developUnfoldOfTheNotification(const Notification &notification);
     void developItemsSearchOfTheNotification(const Notification &notification);
     void developOptionObjectSourceOfTheNotification(const Notification &notification);
-    void developFunctionSourceDictionaryOfTheNotification(const Notification &notification);
     void showItemsPreTableViewOfTheNotification(const Notification &notification);
     void outputConverterOfTheNotification(const Notification &notification);
-    // The answer to a script request; empty for no answer.
-    QVariantMap loadingCodeDivideInTwoSource(const QVariantMap &request);
+    // An option run over a snapshot of the current list, on a worker; not
+    // yet started. When it finishes, its writes are applied to the list as
+    // one change (applyOptionRun) before any other listener hears of it.
+    OptionRun *makeOptionRun(const OptionObjectSource &options, OptionRunDriver::Options settings = {});
+    // Answers the edits that undo the run's writes.
+    CellEditList applyOptionRun(const OptionRun::Outcome &outcome);
     void threadShowItemsAllAtState(bool state);
 
 private:
@@ -162,7 +167,6 @@ private:
     bool m_closeWindowState = false;
     QString m_searchTitle;
     bool m_observing = false;
-    NotificationCenter::Token m_scriptToken = 0;
     bool m_numberHeld = false;
     int m_saveDelayMs = 1000;
     int m_passwordDelayMs = 2000;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliDiagnostics.h"
+
 #include <QString>
 #include <QTextStream>
 
@@ -13,11 +15,15 @@ public:
 
     static int failure(QTextStream &err, const QString &message)
     {
+        err.flush();
+        CliDiagnostics::flush(message);
         err << "rowsmith-cli: " << message << '\n';
         return kFailure;
     }
     static int usage(QTextStream &err, const QString &message)
     {
+        err.flush();
+        CliDiagnostics::flush();
         err << "rowsmith-cli: " << message << "\n(see rowsmith-cli --help)\n";
         return kUsage;
     }

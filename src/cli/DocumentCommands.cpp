@@ -5,16 +5,21 @@
 #include "ListExport.h"
 #include "ListItemPrinter.h"
 #include "PasswordPrompt.h"
+#include "storage/FileDescriptor.h"
+#include "storage/PathGuard.h"
 
 #include "app/MyDocument.h"
 #include "convert/CSVtoLMSConversion.h"
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "document/RootCachesFolder.h"
 #include "list/ListItem.h"
 #include "list/ListItemsSource.h"
+#include "platform/KeyedUnarchiver.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,16 +62,67 @@ QStringList searchTitles(const QVariantMap &entry)
     return entry.value(u"searchObjectDic"_s).toMap().keys();
 }
 
+constexpr qint64 kRootFileLimit = qint64(64) << 20;
+
+// A package file read whole, refused when it is no regular file or too large.
+QByteArray readPackageFile(const QString &path, qint64 limit, QString *error)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = u"%1: missing or not a regular file"_s.arg(info.fileName());
+        return {};
+    }
+    const QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit) {
+        *error = u"%1: larger than %2 bytes"_s.arg(info.fileName()).arg(limit);
+        return {};
+    }
+    return bytes;
+}
+
+// info prints counts, titles and logs, which the root holds: reading it
+// alone spares decoding the current list's rows. Null (with no error) when
+// the package may be protected, so that the open flow asks for the password.
+std::unique_ptr<DocumentSource> readUnprotectedRoot(const QString &package, QString *error)
+{
+    const QDir folder(package);
+    if (QFileInfo::exists(folder.filePath(u"conditionOfTheFile.pagestyle"_s))) {
+        QString ignored;
+        const QByteArray record = readPackageFile(folder.filePath(u"conditionOfTheFile.pagestyle"_s), 1 << 20, &ignored);
+        KeyedUnarchiver unarchiver(record);
+        const QVariantMap condition = unarchiver.root().decodeVariantMap(u"protectFileByPassword");
+        if (!unarchiver.isValid() || condition.value(u"protectFileByPasswordWithState"_s).toBool())
+            return nullptr;
+    }
+    const QString rootPath = folder.filePath(u"documentSource.pagestyle"_s);
+    const QByteArray bytes = readPackageFile(rootPath, kRootFileLimit, error);
+    if (bytes.isEmpty()) {
+        if (error->isEmpty())
+            *error = u"documentSource.pagestyle: empty"_s;
+        return nullptr;
+    }
+    QString reason;
+    auto root = KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, u"documentSource", &reason);
+    if (!root) {
+        *error = u"documentSource.pagestyle: %1"_s.arg(reason);
+        return nullptr;
+    }
+    if (root->privatePasswordWithState())
+        return nullptr;
+    return root;
+}
+
 } // namespace
 
 int DocumentCommands::runNew(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Makes a document package holding FILE as a stored list."_s);
+    parser.setApplicationDescription(u"Makes a document package holding each FILE as a stored list."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package to make; it must not exist."_s);
-    const QCommandLineOption import(u"import"_s, u"The CSV or list file to import."_s, u"FILE"_s);
-    const QCommandLineOption title(u"title"_s, u"The list's title (default: FILE's name)."_s, u"T"_s);
+    const QCommandLineOption import(u"import"_s, u"A CSV or list file to import; may be repeated."_s, u"FILE"_s);
+    const QCommandLineOption title(u"title"_s, u"The list's title (default: FILE's name); one per --import."_s, u"T"_s);
     const QCommandLineOption quoted(u"quoted"_s, u"Read FILE with quoted fields (RFC 4180)."_s);
     const QCommandLineOption protect(
         u"protect"_s, u"Lock the package with a password title and password, read like when "
@@ -79,15 +135,25 @@ int DocumentCommands::runNew(const QStringList &arguments)
     if (!parser.isSet(import))
         return CliExit::usage(io.err, u"new needs --import FILE"_s);
     const QString target = QFileInfo(DocumentSession::packagePath(parser.positionalArguments().constFirst())).absoluteFilePath();
-    if (QFileInfo::exists(target))
-        return CliExit::failure(io.err, u"%1 exists already"_s.arg(target));
-    const QString source = parser.value(import);
-    if (!QFileInfo(source).isFile())
-        return CliExit::failure(io.err, u"%1: no such file"_s.arg(source));
+    const QStringList sources = parser.values(import);
+    const QStringList titles = parser.values(title);
+    if (!titles.isEmpty() && titles.size() != sources.size())
+        return CliExit::usage(io.err, u"give one --title per --import, or none"_s);
+    for (const QString &source : sources) {
+        QString reason;
+        if (!FileDescriptor::openRegularFile(source, nullptr, &reason).isValid())
+            return CliExit::failure(io.err, u"%1: %2"_s.arg(source, reason));
+    }
 
     DocumentSession session;
     if (!session.isReady())
         return CliExit::failure(io.err, session.errorString());
+    // Held from here to the end, so that a second "new" waits for nothing
+    // and is refused; the save itself refuses a name taken meanwhile.
+    if (!session.lockForWriting(target))
+        return CliExit::failure(io.err, session.errorString());
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return CliExit::failure(io.err, u"%1 exists already"_s.arg(target));
     if (parser.isSet(protect)) {
         PasswordPrompt::Credentials credentials;
         QString error;
@@ -99,26 +165,31 @@ int DocumentCommands::runNew(const QStringList &arguments)
     MyDocument *document = session.newDocument();
     if (!document)
         return CliExit::failure(io.err, u"cannot make a document"_s);
-    const bool imported = document->selfIndicator(QVariantMap{
-        {u"targeted"_s, 240},
-        {u"cachesFolderID"_s, document->cachesFolderID()},
-        {u"startSwitch"_s, 241},
-        {u"filePass"_s, QFileInfo(source).absoluteFilePath()},
-        {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
-        {u"documentFileName"_s, document->documentFileName()},
-        {u"quotedFields"_s, parser.isSet(quoted)},
-    });
-    ListItem *list = document->listItem();
-    if (!imported || list->tableItemObjectArray().isEmpty())
-        return CliExit::failure(io.err, u"%1 gave no rows"_s.arg(source));
-    const QString listTitle = parser.isSet(title) ? parser.value(title) : QFileInfo(source).completeBaseName();
-    if (listTitle.isEmpty() || !document->storeCurrentListItem(listTitle))
-        return CliExit::failure(io.err, u"the list cannot be stored under \"%1\""_s.arg(listTitle));
+    QStringList made;
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const QString &source = sources.at(i);
+        const bool imported = document->selfIndicator(QVariantMap{
+            {u"targeted"_s, 240},
+            {u"cachesFolderID"_s, document->cachesFolderID()},
+            {u"startSwitch"_s, 241},
+            {u"filePass"_s, QFileInfo(source).absoluteFilePath()},
+            {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
+            {u"documentFileName"_s, document->documentFileName()},
+            {u"quotedFields"_s, parser.isSet(quoted)},
+        });
+        const ListItem *list = document->listItem();
+        if (!imported || list->tableItemObjectArray().isEmpty())
+            return CliExit::failure(io.err, u"%1 gave no rows"_s.arg(source));
+        const QString listTitle = titles.isEmpty() ? QFileInfo(source).completeBaseName() : titles.at(i);
+        if (listTitle.isEmpty() || !document->storeCurrentListItem(listTitle))
+            return CliExit::failure(io.err, u"the list cannot be stored under \"%1\""_s.arg(listTitle));
+        made << u"list \"%1\", %2 rows, %3 columns"_s.arg(listTitle)
+                    .arg(list->tableItemObjectArray().size())
+                    .arg(list->columnTitlesArray().size());
+    }
     if (!session.save(document, target))
         return CliExit::failure(io.err, session.errorString());
-    io.out << "made " << target << ": list \"" << listTitle << "\", "
-           << list->tableItemObjectArray().size() << " rows, " << list->columnTitlesArray().size()
-           << " columns\n";
+    io.out << "made " << target << ": " << made.join(u"; "_s) << '\n';
     return CliExit::kSuccess;
 }
 
@@ -133,12 +204,22 @@ int DocumentCommands::runInfo(const QStringList &arguments)
     Streams io;
     if (const int code = parse(parser, arguments, io, u"info"_s); code >= 0)
         return code;
+    const QString package = DocumentSession::packagePath(parser.positionalArguments().constFirst());
+    if (!QFileInfo(package).isDir())
+        return CliExit::failure(io.err, u"%1: not a document package"_s.arg(package));
+    QString error;
+    std::unique_ptr<DocumentSource> unprotected = readUnprotectedRoot(package, &error);
+    if (!error.isEmpty())
+        return CliExit::failure(io.err, u"%1: %2"_s.arg(package, error));
     DocumentSession session;
-    MyDocument *document = session.openPackage(DocumentSession::packagePath(parser.positionalArguments().constFirst()));
-    if (!document)
-        return CliExit::failure(io.err, session.errorString());
-
-    DocumentSource *root = document->documentSource();
+    MyDocument *document = nullptr;
+    if (!unprotected) {
+        document = session.openPackage(package);
+        if (!document)
+            return CliExit::failure(io.err, session.errorString());
+    }
+    const DocumentSource *root = document ? document->documentSource() : unprotected.get();
+    const QString fileName = document ? document->documentFileName() : QFileInfo(package).fileName();
     const ListItemsSource *lists = root->listItemsSource();
     const QVariantMap directory = lists->originalOfTheListItemsDic();
     const QStringList ids = lists->listItemIDStrings();
@@ -158,7 +239,7 @@ int DocumentCommands::runInfo(const QStringList &arguments)
             listArray.append(object);
         }
         const QJsonObject top{
-            {u"document"_s, document->documentFileName()},
+            {u"document"_s, fileName},
             {u"protected"_s, root->privatePasswordWithState()},
             {u"currentList"_s, lists->listItemTitle()},
             {u"lists"_s, listArray},
@@ -167,7 +248,7 @@ int DocumentCommands::runInfo(const QStringList &arguments)
         io.out << QJsonDocument(top).toJson(QJsonDocument::Indented);
         return CliExit::kSuccess;
     }
-    io.out << document->documentFileName() << (root->privatePasswordWithState() ? " (protected)" : "")
+    io.out << fileName << (root->privatePasswordWithState() ? " (protected)" : "")
            << '\n';
     io.out << "lists: " << ids.size() << '\n';
     for (const QString &id : ids) {
@@ -245,5 +326,8 @@ int DocumentCommands::runExport(const QStringList &arguments)
     MyDocument *document = session.openList(parser.positionalArguments().constFirst(), parser.value(listOption));
     if (!document)
         return CliExit::failure(io.err, session.errorString());
+    if (PathGuard::isInside(exporter.outputPath(), session.openPackagePath()))
+        return CliExit::failure(io.err, u"%1 is inside the package being read; choose a path outside it"_s.arg(
+                                            exporter.outputPath()));
     return exporter.run(*document->listItem(), 0, io.out, io.err);
 }

@@ -11,19 +11,26 @@
 #include "list/ListItemsSource.h"
 #include "platform/ModelText.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PasswordVerifier.h"
 #include "prefs/DomainObject.h"
 #include "prefs/PasswordController.h"
 #include "prefs/PreferencesSource.h"
 #include "prefs/PrivatePasswordObject.h"
 #include "prefs/SecurityObject.h"
+#include "storage/AtomicFileWriter.h"
+#include "storage/PackageLock.h"
 #include "tasks/IndicatorController.h"
 #include "tasks/TaskRunner.h"
 #include "tasks/TaskWorker.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,12 +40,55 @@ constexpr int kStartTimeoutMs = 2000;
 constexpr int kSaveDone = 93304;
 constexpr int kSaveFailed = 93305;
 constexpr int kLoadFailed = 10105;
+// A home without its instance lock may be one being made right now.
+constexpr qint64 kUnlockedHomeAgeSecs = 3600;
+
+QString failureMessage(const Notification &n)
+{
+    return n.object.toMap().value(u"message"_s).toString();
+}
 } // namespace
+
+QString DocumentSession::homePrefix()
+{
+    return QDir::tempPath() + u"/rowsmith-cli-"_s;
+}
+
+void DocumentSession::removeAbandonedHomes(const QString &ownHome)
+{
+    const QString prefix = QFileInfo(homePrefix()).fileName();
+    QDir temporary(QDir::tempPath());
+    const QFileInfoList homes = temporary.entryInfoList({prefix + u"??????"_s}, QDir::Dirs | QDir::NoSymLinks | QDir::Hidden);
+    for (const QFileInfo &home : homes) {
+        if (home.absoluteFilePath() == QFileInfo(ownHome).absoluteFilePath() || home.ownerId() != ::getuid())
+            continue;
+        const QString lockPath = QDir(home.absoluteFilePath()).filePath(u"caches/rowsmith.lock"_s);
+        if (QFileInfo::exists(lockPath)) {
+            // QLockFile knows its holder's pid: a lock it can take is abandoned.
+            QLockFile lock(lockPath);
+            lock.setStaleLockTime(0);
+            if (!lock.tryLock(0))
+                continue;
+            lock.unlock();
+        } else if (home.lastModified().secsTo(QDateTime::currentDateTime()) < kUnlockedHomeAgeSecs) {
+            continue;
+        }
+        QDir(home.absoluteFilePath()).removeRecursively();
+    }
+}
 
 DocumentSession::DocumentSession()
 {
     if (!m_home.isValid()) {
         m_error = u"cannot make a temporary folder: %1"_s.arg(m_home.errorString());
+        return;
+    }
+    removeAbandonedHomes(m_home.path());
+    // A full disk would otherwise surface as a first-start welcome and a
+    // lock "held by another copy"; the write itself says what is wrong.
+    QString writeError;
+    if (!AtomicFileWriter::writeFile(m_home.filePath(u"probe"_s), QByteArray("probe"), &writeError, false)) {
+        m_error = u"cannot write the temporary folder: %1"_s.arg(writeError);
         return;
     }
     m_app = std::make_unique<AppController>(&m_platform);
@@ -100,17 +150,43 @@ QString DocumentSession::packagePath(const QString &path)
     return path.endsWith(u".pgcd"_s, Qt::CaseInsensitive) ? path : path + u".pgcd"_s;
 }
 
-MyDocument *DocumentSession::openList(const QString &path, const QString &title)
+bool DocumentSession::lockForWriting(const QString &path)
 {
+    auto lock = std::make_unique<PackageLock>(path);
+    if (!lock->tryLock()) {
+        m_error = lock->errorString();
+        return false;
+    }
+    m_lock = std::move(lock);
+    return true;
+}
+
+MyDocument *DocumentSession::openList(const QString &path, const QString &title, bool forWriting)
+{
+    if (forWriting && !lockForWriting(packagePath(path)))
+        return nullptr;
     MyDocument *document = openPackage(packagePath(path));
     if (!document)
         return nullptr;
-    if (!document->documentSource()->listItemsSource()->titlelist().contains(title)) {
+    ListItemsSource *lists = document->documentSource()->listItemsSource();
+    if (!lists->titlelist().contains(title)) {
         m_error = u"the document holds no list titled \"%1\""_s.arg(title);
         return nullptr;
     }
-    if (!document->openStoredListItem(title) || document->listItem()->columnTitlesArray().isEmpty()) {
-        m_error = u"the list \"%1\" cannot be read"_s.arg(title);
+    // Only a list read from its own file counts: a failed read leaves the
+    // previous list in the document, which must never pass for this one.
+    const bool current = lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
+                         && !document->listItem()->tableItemObjectArray().isEmpty();
+    bool delivered = current;
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    const auto token = center.addObserver(u"developExistingFileUnfoldNotif"_s, nullptr, [&](const Notification &n) {
+        delivered = delivered || n.object.toMap().value(u"ListItem"_s).isValid();
+    });
+    const bool opened = document->openStoredListItem(title);
+    center.removeObserver(token);
+    if (!opened || !delivered || document->listItem()->columnTitlesArray().isEmpty()) {
+        m_error = u"the list \"%1\" cannot be read: its file (%2) is missing or damaged"_s.arg(
+            title, ListItemsSource::listItemsFileName(lists->listItemIDString()));
         return nullptr;
     }
     // Opening and reading leave the document clean, so a change from here
@@ -129,10 +205,13 @@ MyDocument *DocumentSession::openPackage(const QString &path)
         return nullptr;
     }
     bool failed = false;
+    QString reason;
     NotificationCenter &center = NotificationCenter::defaultCenter();
     const auto token = center.addObserver(u"notifIndicatorStepOfLoading"_s, nullptr, [&](const Notification &n) {
-        if (n.object.toMap().value(u"step"_s).toInt() == kLoadFailed)
+        if (n.object.toMap().value(u"step"_s).toInt() == kLoadFailed) {
             failed = true;
+            reason = failureMessage(n);
+        }
     });
     TerminalProgress progress(u"opening"_s);
     const qsizetype before = m_platform.documentCount();
@@ -152,7 +231,11 @@ MyDocument *DocumentSession::openPackage(const QString &path)
             return nullptr;
         }
         panel.accountTextFieldAction(credentials.title);
-        if (panel.isPanelOpen())
+        // An unknown title costs what a wrong password costs, so that the
+        // time taken does not tell whether the title exists.
+        if (!panel.isPanelOpen() || !panel.workPasswordSource().confirmPasswordTitle())
+            PasswordVerifier::spendOneVerification(credentials.password);
+        else
             panel.passwordSecreTextFieldAction(credentials.password);
         if (!panel.isPanelOpen() || !panel.workPasswordSource().stateOfTheKey()) {
             if (panel.isPanelOpen())
@@ -167,9 +250,11 @@ MyDocument *DocumentSession::openPackage(const QString &path)
     center.removeObserver(token);
     progress.finish();
     if (!ended || failed || m_platform.documentCount() <= before) {
-        m_error = u"%1 could not be loaded"_s.arg(path);
+        m_error = reason.isEmpty() || reason == u"Loading"_s ? u"%1 could not be loaded"_s.arg(path)
+                                                              : u"%1 cannot be opened: %2"_s.arg(path, reason);
         return nullptr;
     }
+    m_openPackagePath = PackageLock::resolvedPackagePath(info.absoluteFilePath());
     return m_platform.document(0);
 }
 
@@ -190,11 +275,14 @@ bool DocumentSession::save(MyDocument *document, const QString &path)
         return false;
     }
     int result = 0;
+    QString reason;
     NotificationCenter &center = NotificationCenter::defaultCenter();
     const auto token = center.addObserver(u"notifIndicatorStepOfSave"_s, nullptr, [&](const Notification &n) {
         const int step = n.object.toMap().value(u"step"_s).toInt();
         if (step == kSaveDone || step == kSaveFailed)
             result = step;
+        if (step == kSaveFailed)
+            reason = failureMessage(n);
     });
     TerminalProgress progress(u"saving"_s);
     if (path.isEmpty())
@@ -208,7 +296,8 @@ bool DocumentSession::save(MyDocument *document, const QString &path)
     center.removeObserver(token);
     progress.finish();
     if (!ended || result != kSaveDone) {
-        m_error = u"the document could not be saved"_s;
+        m_error = reason.isEmpty() ? u"the document could not be saved"_s
+                                   : u"the document could not be saved: %1"_s.arg(reason);
         return false;
     }
     return true;

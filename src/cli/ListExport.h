@@ -19,6 +19,7 @@ public:
     bool readOptions(const QCommandLineParser &parser, QString *usageError);
     // Marks (for --all / --where) and writes the list; returns an exit code.
     int run(const ListItem &list, qsizetype rejectedOnImport, QTextStream &out, QTextStream &err) const;
+    QString outputPath() const { return m_target; }
 
 private:
     QCommandLineOption m_output;

@@ -2,10 +2,10 @@
 
 #include "list/ListItem.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLocale>
 #include <QTextStream>
+
+#include <iterator>
 
 namespace {
 
@@ -87,33 +87,72 @@ void ListItemPrinter::printTable(QTextStream &out, const ListItem &list, qsizety
         out << "... " << (rows.size() - shown) << " more rows\n";
 }
 
+// Written as it goes, in the layout QJsonDocument's indented form has (keys
+// sorted), so that a million rows never stand in memory twice.
 void ListItemPrinter::printJson(QTextStream &out, const ListItem &list, const ImportReport &report)
 {
     const QStringList allTitles = list.columnTitlesArray();
-    const QStringList titles = list.selectColumnTitlesArray();
-    QJsonObject widths;
-    const QVariantMap widthMap = list.columnTitlesWidthDic();
-    for (auto it = widthMap.cbegin(); it != widthMap.cend(); ++it)
-        widths.insert(it.key(), it.value().toDouble());
+    QStringList titles = list.selectColumnTitlesArray();
+    titles.sort();
+    titles.removeDuplicates();
+    const QString lineEnds = report.crLf ? QStringLiteral("CR-LF") : QStringLiteral("LF");
 
-    QJsonArray rows;
-    for (const Row &row : list.tableItemObjectArray()) {
-        QJsonObject cells;
-        for (const QString &title : titles)
-            cells.insert(title, row.cellText(title).toString());
-        rows.append(QJsonObject{{QStringLiteral("mark"), qint64(row.indication())},
-                                {QStringLiteral("option"), row.option().string()},
-                                {QStringLiteral("cells"), cells}});
+    out << "{\n";
+    out << "    \"encoding\": " << jsonString(report.encodingName) << ",\n";
+    out << "    \"errorText\": " << jsonString(report.errorText) << ",\n";
+    out << "    \"file\": " << jsonString(report.sourcePath) << ",\n";
+    out << "    \"lineEnds\": " << jsonString(lineEnds) << ",\n";
+    out << "    \"rejectedRows\": " << qint64(report.rejectedRows) << ",\n";
+    out << "    \"rows\": [\n";
+    const RowList rows = list.tableItemObjectArray();
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const Row &row = rows.at(r);
+        out << "        {\n            \"cells\": {\n";
+        for (qsizetype c = 0; c < titles.size(); ++c) {
+            out << "                " << jsonString(titles.at(c)) << ": " << jsonString(row.cellText(titles.at(c)))
+                << (c + 1 < titles.size() ? ",\n" : "\n");
+        }
+        out << "            },\n"
+            << "            \"mark\": " << qint64(row.indication()) << ",\n"
+            << "            \"option\": " << jsonString(row.cellText(Row::kOptionKey)) << "\n"
+            << (r + 1 < rows.size() ? "        },\n" : "        }\n");
     }
-    const QJsonObject document{
-        {QStringLiteral("file"), report.sourcePath},
-        {QStringLiteral("titles"), QJsonArray::fromStringList(allTitles)},
-        {QStringLiteral("widths"), widths},
-        {QStringLiteral("rows"), rows},
-        {QStringLiteral("encoding"), report.encodingName},
-        {QStringLiteral("lineEnds"), report.crLf ? QStringLiteral("CR-LF") : QStringLiteral("LF")},
-        {QStringLiteral("rejectedRows"), qint64(report.rejectedRows)},
-        {QStringLiteral("errorText"), report.errorText},
-    };
-    out << QJsonDocument(document).toJson(QJsonDocument::Indented);
+    out << "    ],\n";
+    out << "    \"titles\": [\n";
+    for (qsizetype t = 0; t < allTitles.size(); ++t)
+        out << "        " << jsonString(allTitles.at(t)) << (t + 1 < allTitles.size() ? ",\n" : "\n");
+    out << "    ],\n";
+    out << "    \"widths\": {\n";
+    const QVariantMap widthMap = list.columnTitlesWidthDic();
+    for (auto it = widthMap.cbegin(); it != widthMap.cend(); ++it) {
+        out << "        " << jsonString(it.key()) << ": "
+            << QString::number(it.value().toDouble(), 'g', QLocale::FloatingPointShortest)
+            << (std::next(it) != widthMap.cend() ? ",\n" : "\n");
+    }
+    out << "    }\n}\n";
+}
+
+QString ListItemPrinter::jsonString(QStringView text)
+{
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += u'"';
+    for (const QChar ch : text) {
+        switch (ch.unicode()) {
+        case u'"': quoted += u"\\\""; break;
+        case u'\\': quoted += u"\\\\"; break;
+        case u'\b': quoted += u"\\b"; break;
+        case u'\f': quoted += u"\\f"; break;
+        case u'\n': quoted += u"\\n"; break;
+        case u'\r': quoted += u"\\r"; break;
+        case u'\t': quoted += u"\\t"; break;
+        default:
+            if (ch.unicode() < 0x20)
+                quoted += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                quoted += ch;
+        }
+    }
+    quoted += u'"';
+    return quoted;
 }

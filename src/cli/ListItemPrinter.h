@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class ListItem;
 class QTextStream;
@@ -22,4 +23,6 @@ public:
     // The rows as an aligned text table (cells cut to a readable width).
     static void printTable(QTextStream &out, const ListItem &list, qsizetype maxRows = -1);
     static void printJson(QTextStream &out, const ListItem &list, const ImportReport &report);
+    // A JSON string literal; characters beyond ASCII stay as they are.
+    static QString jsonString(QStringView text);
 };

@@ -2,6 +2,7 @@
 
 #include "CliExit.h"
 #include "DocumentSession.h"
+#include "storage/FileDescriptor.h"
 
 #include "app/MyDocument.h"
 #include "document/DocumentSource.h"
@@ -9,11 +10,15 @@
 #include "list/ListItemsSource.h"
 #include "platform/Localization.h"
 #include "script/OptionObjectSource.h"
+#include "app/OptionRun.h"
 #include "script/OptionRunDriver.h"
+
+#include <QEventLoop>
+
+#include <memory>
 #include "script/OptionSource.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -63,10 +68,13 @@ void printAnswers(const OptionRunDriver::Result &result, Streams &io)
 OptionRunDriver::Result runOptions(MyDocument *document, const OptionObjectSource &options, bool manual)
 {
     OptionRunDriver::Options settings;
-    settings.cachesFolderID = document->cachesFolderID();
     settings.runManualSources = manual;
-    OptionRunDriver driver(settings);
-    return driver.run(options);
+    std::unique_ptr<OptionRun> run(document->makeOptionRun(options, settings));
+    QEventLoop loop;
+    QObject::connect(run.get(), &OptionRun::finished, &loop, &QEventLoop::quit);
+    run->start();
+    loop.exec();
+    return run->outcome().result;
 }
 
 } // namespace
@@ -92,17 +100,19 @@ int ScriptCommands::runOption(const QStringList &arguments)
     if (parser.positionalArguments().size() != 1 || !parser.isSet(listOption) || !parser.isSet(set))
         return CliExit::usage(io.err, u"option takes DOC.pgcd --list T --set FILE.json"_s);
 
-    QFile file(parser.value(set));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxOptionFile)
-        return CliExit::failure(io.err, u"%1: cannot be read (or larger than 1 MiB)"_s.arg(file.fileName()));
+    const QString optionFile = parser.value(set);
+    QByteArray optionBytes;
+    QString readError;
+    if (!FileDescriptor::readRegularFile(optionFile, kMaxOptionFile, &optionBytes, &readError))
+        return CliExit::failure(io.err, readError);
     QJsonParseError parseError;
-    const QJsonObject json = QJsonDocument::fromJson(file.readAll(), &parseError).object();
+    const QJsonObject json = QJsonDocument::fromJson(optionBytes, &parseError).object();
     if (parseError.error != QJsonParseError::NoError)
-        return CliExit::failure(io.err, u"%1: %2"_s.arg(file.fileName(), parseError.errorString()));
+        return CliExit::failure(io.err, u"%1: %2"_s.arg(optionFile, parseError.errorString()));
     const QString optionTitle = json.value(u"title"_s).toString();
     const QJsonArray sourceArray = json.value(u"sources"_s).toArray();
     if (optionTitle.isEmpty() || sourceArray.isEmpty())
-        return CliExit::failure(io.err, u"%1: needs a \"title\" and at least one source"_s.arg(file.fileName()));
+        return CliExit::failure(io.err, u"%1: needs a \"title\" and at least one source"_s.arg(optionFile));
     OptionSourceArray sources;
     for (const QJsonValue &value : sourceArray) {
         const QJsonObject object = value.toObject();
@@ -126,7 +136,7 @@ int ScriptCommands::runOption(const QStringList &arguments)
 
     DocumentSession session;
     const QString title = parser.value(listOption);
-    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), title);
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), title, true);
     if (!document)
         return CliExit::failure(io.err, session.errorString());
     OptionObjectSource *stored = document->listItem()->optionObjectSource();
@@ -161,7 +171,7 @@ int ScriptCommands::runRun(const QStringList &arguments)
 
     DocumentSession session;
     const QString title = parser.value(listOption);
-    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), title);
+    MyDocument *document = session.openList(parser.positionalArguments().constFirst(), title, true);
     if (!document)
         return CliExit::failure(io.err, session.errorString());
     OptionObjectSource options(*document->listItem()->optionObjectSource());
@@ -197,7 +207,7 @@ int ScriptCommands::runEval(const QStringList &arguments)
         "the document is never changed."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"DOC.pgcd"_s, u"The package."_s);
-    parser.addPositionalArgument(u"CODE"_s, u"The code, e.g. '=[Command:items:row:0 title:[ColumnTitle:Price]]*2'."_s);
+    parser.addPositionalArgument(u"CODE"_s, u"The code, e.g. '[Command:items:row:0 title:[ColumnTitle:Price]]' (the first row's Price)."_s);
     const QCommandLineOption listOption(u"list"_s, u"The list's title."_s, u"T"_s);
     parser.addOption(listOption);
     Streams io;

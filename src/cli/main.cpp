@@ -1,3 +1,4 @@
+#include "CliDiagnostics.h"
 #include "CliExit.h"
 #include "ConvertCommand.h"
 #include "DocumentCommands.h"
@@ -21,8 +22,8 @@ const char kUsage[] =
     "  convert FILE -o OUT [--encoding utf-8|shift-jis|euc-jp] [--crlf] [--quoted]\n"
     "                      [--all | --where \"TITLE:KEYWORDS\"]\n"
     "      Import FILE and export its marked rows as CSV (or the list as OUT.pgcl).\n"
-    "  new DOC.pgcd --import FILE [--title T] [--quoted] [--protect]\n"
-    "      Make a document package holding FILE as a stored list.\n"
+    "  new DOC.pgcd --import FILE [--title T] [--import FILE [--title T] ...] [--quoted] [--protect]\n"
+    "      Make a document package holding each FILE as a stored list.\n"
     "  info DOC.pgcd [--json]\n"
     "      Print a document's lists, row counts, searches and work logs.\n"
     "  show DOC.pgcd --list T [--print | --json]\n"
@@ -48,6 +49,7 @@ const char kUsage[] =
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    CliDiagnostics diagnostics;
     QCoreApplication::setApplicationName(QStringLiteral("rowsmith-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ROWSMITH_VERSION));
 

@@ -2,7 +2,7 @@
 
 #include "CsvLineSplitter.h"
 
-#include "document/WorkOfCachesFolder.h"
+#include "platform/WorkOfCachesFolder.h"
 #include "list/ProgressThrottle.h"
 #include "platform/ErrorLog.h"
 #include "platform/KeyedUnarchiver.h"

@@ -1,6 +1,6 @@
 #include "DocumentSource.h"
 
-#include "CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "MainSplitSource.h"
 
 #include "list/ListItem.h"

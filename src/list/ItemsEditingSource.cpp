@@ -1,6 +1,7 @@
 #include "ItemsEditingSource.h"
 
-#include "document/ImportFilePath.h"
+#include "platform/ImportFilePath.h"
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/AttributedText.h"
@@ -68,12 +69,7 @@ bool ItemsEditingSource::setTheEnvironmentalAtDecoder(const ItemsEditingSource *
 
 bool ItemsEditingSource::registerSelectIDString(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_selectIDString = QStringLiteral("");
-        return false;
-    }
-    m_selectIDString = value;
-    return true;
+    return ModelText::registerString(m_selectIDString, value);
 }
 
 bool ItemsEditingSource::showWithStateSwitch() const

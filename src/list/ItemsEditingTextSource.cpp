@@ -1,5 +1,6 @@
 #include "ItemsEditingTextSource.h"
 
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/ArchiveKind.h"
@@ -106,22 +107,12 @@ bool ItemsEditingTextSource::setTheEnvironmentalAtDecoder(const ItemsEditingText
 
 bool ItemsEditingTextSource::registerColumnTitle(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_columnTitle = QStringLiteral("");
-        return false;
-    }
-    m_columnTitle = value;
-    return true;
+    return ModelText::registerString(m_columnTitle, value);
 }
 
 bool ItemsEditingTextSource::registerEditText(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_editText = QStringLiteral("");
-        return false;
-    }
-    m_editText = value;
-    return true;
+    return ModelText::registerString(m_editText, value);
 }
 
 bool ItemsEditingTextSource::registerEditAttributedText(const AttributedText &text)

@@ -1,5 +1,6 @@
 #include "ItemsSearch.h"
 
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 
@@ -54,20 +55,10 @@ bool ItemsSearch::setTheEnvironmentalAtDecoder(const ItemsSearch *other)
 
 bool ItemsSearch::registerCategoryString(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_categoryString = QStringLiteral("");
-        return false;
-    }
-    m_categoryString = value;
-    return true;
+    return ModelText::registerString(m_categoryString, value);
 }
 
 bool ItemsSearch::registerKeywordString(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_keywordString = QStringLiteral("");
-        return false;
-    }
-    m_keywordString = value;
-    return true;
+    return ModelText::registerString(m_keywordString, value);
 }

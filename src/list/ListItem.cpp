@@ -1,13 +1,16 @@
 #include "ListItem.h"
 
-#include "document/CreatorInformation.h"
+#include "RowTableCodec.h"
+#include "list/CreatorInformation.h"
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
-#include "script/OptionObjectSource.h"
+#include "ListNotifier.h"
+#include "ListSorting.h"
 #include "platform/ModelText.h"
+#include "script/OptionObjectSource.h"
 
 #include <algorithm>
 #include <vector>
@@ -27,30 +30,6 @@ const QString kEncodingType = QStringLiteral("encodingType");
 const QString kCrState = QStringLiteral("crState");
 
 constexpr qsizetype kItemIDPosition = 2;
-
-// Reads one title's text from many rows, looking the title up again only
-// when a row's schema differs from the previous row's (rows of one list
-// almost always share a schema).
-class CellReader
-{
-public:
-    explicit CellReader(QStringView title) : m_title(title) {}
-
-    QStringView operator()(const Row &row)
-    {
-        const RowSchema *schema = row.schema().data();
-        if (schema != m_schema) {
-            m_schema = schema;
-            m_index = schema ? schema->indexOf(m_title) : -1;
-        }
-        return row.cellTextAt(m_index);
-    }
-
-private:
-    QStringView m_title;
-    const RowSchema *m_schema = nullptr;
-    qsizetype m_index = -1;
-};
 
 QVariantMap stringValuesOnly(const QVariantMap &map)
 {
@@ -89,11 +68,9 @@ ListItem::ListItem(const ListItem &other)
       m_columnTitlesArray(other.m_columnTitlesArray),
       m_columnTitlesDic(other.m_columnTitlesDic),
       m_columnTitlesWidthDic(other.m_columnTitlesWidthDic),
-      m_tableItemObjectArray(other.m_tableItemObjectArray),
+      m_rows(other.m_rows),
       m_itemObjectRow(other.m_itemObjectRow),
-      m_indicationMode(other.m_indicationMode),
       m_searchObjectDic(other.m_searchObjectDic),
-      m_tableItemOfTheSearchObjectArray(other.m_tableItemOfTheSearchObjectArray),
       m_itemSearchObjectRow(other.m_itemSearchObjectRow),
       m_conversionRelevantFilePath(other.m_conversionRelevantFilePath),
       m_encodingType(other.m_encodingType),
@@ -156,8 +133,6 @@ const OptionObjectSource *ListItem::optionObjectSource() const
     return m_optionObjectSource.get();
 }
 
-// --- Archive ---------------------------------------------------------------
-
 void ListItem::encodeWithCoder(ArchiveEncoder &coder) const
 {
     coder.encodeObject(*creatorInformation(), kCreatorInformation);
@@ -165,10 +140,7 @@ void ListItem::encodeWithCoder(ArchiveEncoder &coder) const
     coder.encodeValue(m_columnTitlesDic, kColumnTitlesDic);
     coder.encodeValue(m_columnTitlesWidthDic, kColumnTitlesWidthDic);
 
-    coder.beginArray(m_tableItemObjectArray.size(), kTableItemObjectArray);
-    for (const Row &row : m_tableItemObjectArray)
-        row.encodeWithCoder(coder, {});
-    coder.endArray();
+    RowTableCodec::encode(m_rows.rows(), coder, kTableItemObjectArray);
 
     coder.encodeObject(*optionObjectSource(), kOptionObjectSource);
 
@@ -193,23 +165,10 @@ bool ListItem::initWithCoder(const ArchiveDecoder &coder)
     if (coder.kindForKey(kColumnTitlesWidthDic) == ArchiveKind::Dictionary)
         registerColumnTitlesWidthDic(floatValuesOnly(coder.decodeValue(kColumnTitlesWidthDic).toMap()));
 
-    if (coder.kindForKey(kTableItemObjectArray) == ArchiveKind::Array) {
-        const ArchiveArray array = coder.decodeArray(kTableItemObjectArray);
-        const qsizetype count = array.size();
-        RowList rows;
-        rows.reserve(count);
-        RowSchema::Ptr schema;
-        for (qsizetype i = 0; i < count; ++i) {
-            if (array.kindAt(i) != ArchiveKind::Dictionary) {
-                array.fail(QStringLiteral("a row of %1 is not a dictionary").arg(kTableItemObjectArray));
-                return false;
-            }
-            Row row = Row::decode(array.dictionaryAt(i), schema);
-            schema = row.schema();
-            rows.append(std::move(row));
-        }
-        registerTableItemObjectArray(std::move(rows));
-    }
+    RowList rows;
+    if (!RowTableCodec::decode(coder, kTableItemObjectArray, &rows))
+        return false;
+    registerTableItemObjectArray(std::move(rows));
 
     if (const auto options = coder.decodeObject<OptionObjectSource>(kOptionObjectSource))
         optionObjectSource()->setTheEnvironmentalAtDecoder(options.get());
@@ -231,19 +190,17 @@ bool ListItem::initWithCoder(const ArchiveDecoder &coder)
     return !coder.failed();
 }
 
-// --- Whole object ----------------------------------------------------------
-
 void ListItem::initializationUserObject()
 {
     ErrorLog::guardedVoid(lcList(), kClassWords, u"initializationUserObject", [&] {
         m_columnTitlesArray.clear();
         m_columnTitlesDic.clear();
         m_columnTitlesWidthDic.clear();
-        m_tableItemObjectArray.clear();
+        m_rows.setRows({});
+        m_rows.setIndicationMode(false);
+        titlesChanged();
         optionObjectSource()->initializationUserObject();
-        m_indicationMode = false;
         m_searchObjectDic.clear();
-        m_tableItemOfTheSearchObjectArray.clear();
     });
 }
 
@@ -266,7 +223,7 @@ bool ListItem::setTheEnvironmentalAtDecoder(const ListItem *other)
             makingColumnTitlesDic();
         registerColumnTitlesWidthDic(other->m_columnTitlesWidthDic);
         if (other->confirmTableItemObjectArray())
-            registerTableItemObjectArray(other->m_tableItemObjectArray);
+            registerTableItemObjectArray(other->m_rows.rows());
         registerConversionRelevantFilePath(other->m_conversionRelevantFilePath);
         registerEncodingType(other->m_encodingType);
         registerCrState(other->m_crState);
@@ -301,38 +258,33 @@ bool ListItem::setTableComment()
         }
         const QString comment = QStringLiteral("titles:%1 items:%2 %3")
                                     .arg(QString::number(m_columnTitlesArray.size()),
-                                         QString::number(m_tableItemObjectArray.size()), info);
+                                         QString::number(m_rows.rowCount()), info);
         creatorInformation()->setTableComment(comment);
         return true;
     });
 }
 
-// --- Setters ---------------------------------------------------------------
-
 bool ListItem::registerListItemOfDocumentID(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_listItemOfDocumentID = QStringLiteral("");
-        return false;
-    }
-    m_listItemOfDocumentID = value;
-    return true;
+    return ModelText::registerString(m_listItemOfDocumentID, value);
 }
 
 bool ListItem::registerConversionRelevantFilePath(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_conversionRelevantFilePath = QStringLiteral("");
-        return false;
-    }
-    m_conversionRelevantFilePath = value;
-    return true;
+    return ModelText::registerString(m_conversionRelevantFilePath, value);
 }
 
 bool ListItem::registerColumnTitlesArray(const QStringList &titles)
 {
     m_columnTitlesArray = titles;
+    titlesChanged();
     return !m_columnTitlesArray.isEmpty();
+}
+
+void ListItem::titlesChanged()
+{
+    m_rows.setItemIDTitle(itemIDTitle());
+    m_rows.announce(ListChange::Kind::Columns);
 }
 
 bool ListItem::registerColumnTitlesDic(const QVariantMap &dictionary)
@@ -348,28 +300,37 @@ bool ListItem::registerColumnTitlesWidthDic(const QVariantMap &dictionary)
     return !m_columnTitlesWidthDic.isEmpty();
 }
 
-bool ListItem::registerTableItemObjectArray(const RowList &rows)
+bool ListItem::registerTableItemObjectArray(RowList rows)
 {
-    m_tableItemObjectArray = rows;
-    return !m_tableItemObjectArray.isEmpty();
+    m_rows.setRows(std::move(rows));
+    return m_rows.rowCount() > 0;
 }
 
-bool ListItem::registerTableItemObjectArray(RowList &&rows)
+RowList ListItem::tableItemOfTheSearchObjectArray() const
 {
-    m_tableItemObjectArray = std::move(rows);
-    return !m_tableItemObjectArray.isEmpty();
+    RowList rows;
+    rows.reserve(m_rows.searchRows().size());
+    for (qsizetype row : m_rows.searchRows())
+        rows.append(m_rows.rowAt(row));
+    return rows;
 }
 
 bool ListItem::registerTableItemOfTheSearchObjectArray(const RowList &rows)
 {
-    m_tableItemOfTheSearchObjectArray = rows;
-    return !m_tableItemOfTheSearchObjectArray.isEmpty();
+    QList<qsizetype> found;
+    found.reserve(rows.size());
+    for (const Row &row : rows) {
+        const qsizetype index = m_rows.rowOfItemID(itemIDOfRow(row));
+        if (index >= 0)
+            found.append(index);
+    }
+    return registerSearchResultRows(found);
 }
 
-bool ListItem::registerTableItemOfTheSearchObjectArray(RowList &&rows)
+bool ListItem::registerSearchResultRows(const QList<qsizetype> &rows)
 {
-    m_tableItemOfTheSearchObjectArray = std::move(rows);
-    return !m_tableItemOfTheSearchObjectArray.isEmpty();
+    m_rows.setSearchRows(rows);
+    return !m_rows.searchRows().isEmpty();
 }
 
 bool ListItem::registerSearchObjectDic(const SearchObjectDictionary &dictionary)
@@ -377,8 +338,6 @@ bool ListItem::registerSearchObjectDic(const SearchObjectDictionary &dictionary)
     m_searchObjectDic = dictionary;
     return !m_searchObjectDic.isEmpty();
 }
-
-// --- Columns ---------------------------------------------------------------
 
 bool ListItem::makingColumnTitlesDic()
 {
@@ -428,60 +387,54 @@ QStringView ListItem::itemIDOfRow(const Row &row) const
     return row.cellText(m_columnTitlesArray.at(kItemIDPosition));
 }
 
-// --- Rows ------------------------------------------------------------------
-
 qsizetype ListItem::itemCount() const
 {
-    return (m_indicationMode && !m_tableItemOfTheSearchObjectArray.isEmpty())
-        ? m_tableItemOfTheSearchObjectArray.size()
-        : m_tableItemObjectArray.size();
+    return m_rows.previewCount();
 }
 
 RowList ListItem::previewRows() const
 {
-    return (m_indicationMode && !m_tableItemOfTheSearchObjectArray.isEmpty())
-        ? m_tableItemOfTheSearchObjectArray
-        : m_tableItemObjectArray;
-}
-
-RowList &ListItem::previewStorage()
-{
-    if (m_indicationMode && m_tableItemOfTheSearchObjectArray.isEmpty())
-        m_indicationMode = false;
-    return m_indicationMode ? m_tableItemOfTheSearchObjectArray : m_tableItemObjectArray;
+    if (!m_rows.showsSearchResult())
+        return m_rows.rows();
+    return tableItemOfTheSearchObjectArray();
 }
 
 RowList ListItem::preTableObjectArray()
 {
-    return ErrorLog::guarded(lcList(), kClassWords, u"preTableObjectArray", RowList(),
-                             [&] { return previewStorage(); });
+    return ErrorLog::guarded(lcList(), kClassWords, u"preTableObjectArray", RowList(), [&] {
+        if (m_rows.indicationMode() && m_rows.searchRows().isEmpty())
+            m_rows.setIndicationMode(false);
+        return previewRows();
+    });
 }
 
 bool ListItem::registerPreTableObjectArray(const RowList &rows)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"registerPreTableObjectArray", false, [&] {
-        return m_indicationMode ? registerTableItemOfTheSearchObjectArray(rows)
-                                : registerTableItemObjectArray(rows);
+        return m_rows.indicationMode() ? registerTableItemOfTheSearchObjectArray(rows)
+                                       : registerTableItemObjectArray(rows);
     });
 }
 
 std::optional<Row> ListItem::getObjectAtIndex(qsizetype index) const
 {
-    const RowList &rows = (m_indicationMode && !m_tableItemOfTheSearchObjectArray.isEmpty())
-        ? m_tableItemOfTheSearchObjectArray
-        : m_tableItemObjectArray;
-    if (index < 0 || index >= rows.size())
+    const qsizetype row = m_rows.previewRowAt(index);
+    if (row < 0)
         return std::nullopt;
-    return rows.at(index);
+    return m_rows.rowAt(row);
 }
 
-qsizetype ListItem::indexOfItemID(const RowList &rows, QStringView title, QStringView itemID)
+qsizetype ListItem::searchPositionOfItemID(QStringView itemID) const
 {
-    if (title.isEmpty() || itemID.isEmpty())
+    if (itemID.isEmpty())
         return -1;
-    CellReader read(title);
+    const qsizetype position = m_rows.searchPositionOfRow(m_rows.rowOfItemID(itemID));
+    if (position >= 0)
+        return position;
+    // A later row with the same ID may be the one in the result.
+    const QList<qsizetype> &rows = m_rows.searchRows();
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (read(rows.at(i)) == itemID)
+        if (m_rows.itemIDOfRow(rows.at(i)) == itemID)
             return i;
     }
     return -1;
@@ -490,7 +443,7 @@ qsizetype ListItem::indexOfItemID(const RowList &rows, QStringView title, QStrin
 bool ListItem::inspectionObjectAtItemID(QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"inspectionObjectAtItemID", false, [&] {
-        const qsizetype index = indexOfItemID(m_tableItemObjectArray, itemIDTitle(), itemID);
+        const qsizetype index = m_rows.rowOfItemID(itemID);
         if (index < 0)
             return false;
         m_itemObjectRow = qint32(index);
@@ -501,7 +454,7 @@ bool ListItem::inspectionObjectAtItemID(QStringView itemID)
 bool ListItem::inspectionSearchObjectAtItemID(QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"inspectionSearchObjectAtItemID", false, [&] {
-        const qsizetype index = indexOfItemID(m_tableItemOfTheSearchObjectArray, itemIDTitle(), itemID);
+        const qsizetype index = searchPositionOfItemID(itemID);
         if (index < 0)
             return false;
         m_itemSearchObjectRow = qint32(index);
@@ -509,49 +462,65 @@ bool ListItem::inspectionSearchObjectAtItemID(QStringView itemID)
     });
 }
 
-bool ListItem::addRow(RowList &rows, const Row &row, QStringView itemID)
+bool ListItem::addRow(const Row &row, QStringView itemID)
 {
     if (row.isEmpty() || itemID.isEmpty())
         return false;
-    // The arguments may point into `rows`; find before changing anything.
+    // The arguments may point into the rows; copy before changing anything.
     const Row copy = row;
-    const qsizetype index = indexOfItemID(rows, itemIDTitle(), itemID);
+    const QString id = itemID.toString();
+    const qsizetype index = m_rows.rowOfItemID(id);
     if (index >= 0)
-        rows[index] = copy;
+        m_rows.replaceRow(index, copy);
     else
-        rows.prepend(copy);
+        m_rows.insertRows(0, {copy});
     return true;
 }
 
-bool ListItem::removeRow(RowList &rows, QStringView itemID)
+// A search result holds rows of the list, so a row new to the result is
+// stored in the list too (at the top, as a new row would be).
+bool ListItem::addSearchRow(const Row &row, QStringView itemID)
 {
-    const qsizetype index = indexOfItemID(rows, itemIDTitle(), itemID);
-    if (index < 0)
+    if (row.isEmpty() || itemID.isEmpty())
         return false;
-    rows.removeAt(index);
+    const Row copy = row;
+    const QString id = itemID.toString();
+    const qsizetype position = searchPositionOfItemID(id);
+    if (position >= 0) {
+        m_rows.replaceRow(m_rows.searchRows().at(position), copy);
+        return true;
+    }
+    qsizetype index = m_rows.rowOfItemID(id);
+    if (index >= 0) {
+        m_rows.replaceRow(index, copy);
+    } else {
+        m_rows.insertRows(0, {copy});
+        index = 0;
+    }
+    m_rows.prependSearchRow(index);
     return true;
 }
 
 bool ListItem::addTableItemObject(const Row &row, QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"addTableItemObject", false,
-                             [&] { return addRow(m_tableItemObjectArray, row, itemID); });
+                             [&] { return addRow(row, itemID); });
 }
 
 bool ListItem::addTableItemSearchObject(const Row &row, QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"addTableItemSearchObject", false,
-                             [&] { return addRow(m_tableItemOfTheSearchObjectArray, row, itemID); });
+                             [&] { return addSearchRow(row, itemID); });
 }
 
 bool ListItem::rearrangeItemObject(const Row &row, qsizetype index)
 {
     Q_UNUSED(index)
     return ErrorLog::guarded(lcList(), kClassWords, u"rearrangeItemObject", false, [&] {
-        if (m_tableItemObjectArray.isEmpty())
+        if (m_rows.rowCount() == 0)
             return false;
         const Row copy = row;
-        return addRow(m_tableItemObjectArray, copy, itemIDOfRow(copy));
+        return addRow(copy, itemIDOfRow(copy));
     });
 }
 
@@ -559,38 +528,63 @@ bool ListItem::rearrangeItemSearchObject(const Row &row, qsizetype index)
 {
     Q_UNUSED(index)
     return ErrorLog::guarded(lcList(), kClassWords, u"rearrangeItemSearchObject", false, [&] {
-        if (m_tableItemOfTheSearchObjectArray.isEmpty())
+        if (m_rows.searchRows().isEmpty())
             return false;
         const Row copy = row;
-        return addRow(m_tableItemOfTheSearchObjectArray, copy, itemIDOfRow(copy));
+        return addSearchRow(copy, itemIDOfRow(copy));
     });
 }
 
 bool ListItem::removeTableItemObjectAtItemID(QStringView itemID)
 {
-    return ErrorLog::guarded(lcList(), kClassWords, u"removeTableItemObjectAtItemID", false,
-                             [&] { return removeRow(m_tableItemObjectArray, itemID); });
+    return ErrorLog::guarded(lcList(), kClassWords, u"removeTableItemObjectAtItemID", false, [&] {
+        const qsizetype index = m_rows.rowOfItemID(itemID);
+        return index >= 0 && !m_rows.removeRows(index, 1).isEmpty();
+    });
 }
 
 bool ListItem::removeTableItemSearchObjectAtItemID(QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"removeTableItemSearchObjectAtItemID", false,
-                             [&] { return removeRow(m_tableItemOfTheSearchObjectArray, itemID); });
+                             [&] { return m_rows.removeSearchPosition(searchPositionOfItemID(itemID)); });
 }
 
 bool ListItem::registerIndication(quint32 mark, qsizetype index)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"registerIndication", false, [&] {
-        RowList &rows = previewStorage();
-        if (index < 0 || index >= rows.size())
+        if (m_rows.indicationMode() && m_rows.searchRows().isEmpty())
+            m_rows.setIndicationMode(false);
+        // The preview row is the list's own row, so the full list gets the mark too.
+        const qsizetype row = m_rows.previewRowAt(index);
+        if (row < 0)
             return false;
-        Row row = rows.at(index);
-        row.setIndication(mark);
-        rows[index] = row;
-        if (m_indicationMode)
-            addTableItemObject(row, itemIDOfRow(row));
+        m_rows.setIndication(row, mark);
         return true;
     });
+}
+
+QString ListItem::sortTitle(const ListSortDescriptor &descriptor) const
+{
+    const auto column = m_columnTitlesDic.constFind(descriptor.key);
+    if (column != m_columnTitlesDic.cend() && descriptor.key.startsWith(u"Columns"))
+        return column.value().toString();
+    return descriptor.key;
+}
+
+QList<qsizetype> ListItem::sortedPreviewOrder(const ListItem &snapshot, const ListSortDescriptor &descriptor)
+{
+    return ListSorting::sortedOrder(snapshot.m_rows, snapshot.sortTitle(descriptor), descriptor);
+}
+
+QList<qsizetype> ListItem::sortPreview(const ListSortDescriptor &descriptor)
+{
+    if (m_rows.indicationMode() && m_rows.searchRows().isEmpty())
+        m_rows.setIndicationMode(false);
+    const QList<qsizetype> order = sortedPreviewOrder(*this, descriptor);
+    if (order.isEmpty())
+        return {};
+    m_rows.permutePreview(order);
+    return order;
 }
 
 bool ListItem::sortedUsingDescriptorsArray(const QList<ListSortDescriptor> &descriptors)
@@ -598,63 +592,161 @@ bool ListItem::sortedUsingDescriptorsArray(const QList<ListSortDescriptor> &desc
     return ErrorLog::guarded(lcList(), kClassWords, u"sortedUsingDescriptorsArray", false, [&] {
         if (descriptors.isEmpty())
             return false;
-        const ListSortDescriptor &descriptor = descriptors.first();
-        QString title = descriptor.key;
-        const auto column = m_columnTitlesDic.constFind(descriptor.key);
-        if (column != m_columnTitlesDic.cend() && descriptor.key.startsWith(u"Columns"))
-            title = column.value().toString();
-        if (title.isEmpty())
-            return false;
-
-        RowList &rows = previewStorage();
-        if (rows.isEmpty())
-            return false;
-        // `source` keeps every row alive while the keys below view its texts.
-        const RowList source = rows;
-        std::vector<qsizetype> order(size_t(source.size()));
-        for (qsizetype i = 0; i < source.size(); ++i)
-            order[size_t(i)] = i;
-
-        if (title == Row::kIndicationKey) {
-            std::vector<quint32> marks(size_t(source.size()));
-            for (qsizetype i = 0; i < source.size(); ++i)
-                marks[size_t(i)] = source.at(i).indication();
-            std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-                return descriptor.ascending ? marks[size_t(a)] < marks[size_t(b)]
-                                            : marks[size_t(b)] < marks[size_t(a)];
-            });
-        } else {
-            // Keys are views into `source`'s rows: no cell text is copied.
-            struct Key
-            {
-                QStringView text;
-                qsizetype index;
-            };
-            std::vector<Key> keys(size_t(source.size()));
-            CellReader read(title);
-            for (qsizetype i = 0; i < source.size(); ++i)
-                keys[size_t(i)] = {read(source.at(i)), i};
-            const Qt::CaseSensitivity cs = descriptor.caseSensitivity;
-            if (descriptor.ascending)
-                std::stable_sort(keys.begin(), keys.end(),
-                                 [cs](const Key &a, const Key &b) { return a.text.compare(b.text, cs) < 0; });
-            else
-                std::stable_sort(keys.begin(), keys.end(),
-                                 [cs](const Key &a, const Key &b) { return b.text.compare(a.text, cs) < 0; });
-            for (size_t i = 0; i < keys.size(); ++i)
-                order[i] = keys[i].index;
-        }
-
-        RowList sorted;
-        sorted.reserve(source.size());
-        for (qsizetype i : order)
-            sorted.append(source.at(i));
-        rows = std::move(sorted);
-        return true;
+        return !sortPreview(descriptors.first()).isEmpty();
     });
 }
 
-// --- Searches and options --------------------------------------------------
+QStringView ListItem::cellText(qsizetype row, qsizetype column) const
+{
+    if (!m_rows.containsRow(row) || column < 0 || column >= m_columnTitlesArray.size())
+        return {};
+    return m_rows.rowAt(row).cellText(m_columnTitlesArray.at(column));
+}
+
+AttributedText ListItem::cellAt(qsizetype row, qsizetype column) const
+{
+    if (!m_rows.containsRow(row) || column < 0 || column >= m_columnTitlesArray.size())
+        return {};
+    return m_rows.rowAt(row).cell(m_columnTitlesArray.at(column));
+}
+
+quint32 ListItem::indicationAt(qsizetype row) const
+{
+    return m_rows.containsRow(row) ? m_rows.rowAt(row).indication() : 0;
+}
+
+AttributedText ListItem::setCellAt(qsizetype row, qsizetype column, const AttributedText &value)
+{
+    if (!m_rows.containsRow(row) || column < 0 || column >= m_columnTitlesArray.size())
+        return {};
+    const QString &title = m_columnTitlesArray.at(column);
+    if (title == Row::kIndicationKey) {
+        const quint32 old = m_rows.setIndication(row, value.string().toUInt());
+        return AttributedText(QString::number(old));
+    }
+    Row changed = m_rows.rowAt(row);
+    AttributedText old = changed.cell(title);
+    changed.setCell(title, value);
+    m_rows.replaceRow(row, changed);
+    return old;
+}
+
+CellEditList ListItem::applyCellEdits(const CellEditList &edits)
+{
+    CellEditList undo;
+    undo.reserve(edits.size());
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (const CellEdit &edit : edits) {
+        qsizetype row = edit.row;
+        if (!edit.itemID.isEmpty() && m_rows.itemIDOfRow(row) != edit.itemID)
+            row = m_rows.rowOfItemID(edit.itemID);
+        if (!m_rows.containsRow(row) || edit.title.isEmpty())
+            continue;
+        Row changed = m_rows.rowAt(row);
+        CellEdit old{row, QString(), edit.title, changed.cell(edit.title), changed.contains(edit.title)};
+        if (edit.present)
+            changed.setCell(edit.title, edit.value);
+        else
+            changed.remove(edit.title);
+        m_rows.replaceRow(row, changed, false);
+        old.itemID = m_rows.itemIDOfRow(row).toString();
+        undo.prepend(std::move(old));
+        first = first < 0 ? row : std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (first >= 0)
+        m_rows.announce(ListChange::Kind::Cells, first, last);
+    return undo;
+}
+
+QList<qsizetype> ListItem::movePreviewRows(const QList<qsizetype> &positions, qsizetype before)
+{
+    const qsizetype count = m_rows.previewCount();
+    std::vector<bool> moving(size_t(count), false);
+    QList<qsizetype> moved;
+    for (qsizetype position : positions) {
+        if (position >= 0 && position < count && !moving[size_t(position)]) {
+            moving[size_t(position)] = true;
+            moved.append(position);
+        }
+    }
+    if (moved.isEmpty())
+        return {};
+    before = std::clamp<qsizetype>(before, 0, count);
+    QList<qsizetype> order;
+    order.reserve(count);
+    for (qsizetype i = 0; i <= count; ++i) {
+        if (i == before)
+            order.append(moved);
+        if (i < count && !moving[size_t(i)])
+            order.append(i);
+    }
+    if (m_rows.permutePreview(order).isEmpty())
+        return {};
+    return order;
+}
+
+QStringList ListItem::setColumnOrder(const QStringList &titles)
+{
+    QStringList old = m_columnTitlesArray;
+    QStringList sortedOld = old;
+    QStringList sortedNew = titles;
+    sortedOld.sort();
+    sortedNew.sort();
+    // Only a reordering: no title may appear or vanish this way.
+    if (sortedOld != sortedNew)
+        return {};
+    m_columnTitlesArray = titles;
+    m_columnTitlesDic.clear();
+    makingColumnTitlesDic();
+    titlesChanged();
+    return old;
+}
+
+std::optional<float> ListItem::setColumnWidth(const QString &title, float width)
+{
+    std::optional<float> old;
+    const auto it = m_columnTitlesWidthDic.constFind(title);
+    if (it != m_columnTitlesWidthDic.cend())
+        old = it.value().toFloat();
+    setColumnTitlesWidth(width, title);
+    m_rows.announce(ListChange::Kind::Columns);
+    return old;
+}
+
+QString ListItem::retitleColumn(qsizetype column, const QString &title)
+{
+    if (column < 0 || column >= m_columnTitlesArray.size() || title.isEmpty())
+        return {};
+    const QString old = m_columnTitlesArray.at(column);
+    if (old == title || m_columnTitlesArray.contains(title) || old == Row::kIndicationKey
+        || old == Row::kOptionKey || title == Row::kIndicationKey || title == Row::kOptionKey)
+        return {};
+    RowList rows = m_rows.rows();
+    Row::RenameMemo memo;
+    for (Row &row : rows)
+        row.renameKey(old, title, &memo);
+    m_columnTitlesArray[column] = title;
+    for (auto it = m_columnTitlesDic.begin(); it != m_columnTitlesDic.end(); ++it) {
+        if (it.value().toString() == old)
+            it.value() = title;
+    }
+    const auto width = m_columnTitlesWidthDic.constFind(old);
+    if (width != m_columnTitlesWidthDic.cend()) {
+        const QVariant value = width.value();
+        m_columnTitlesWidthDic.remove(old);
+        m_columnTitlesWidthDic.insert(title, value);
+    }
+    // Rows keep their places, so the search result stays valid.
+    const QList<qsizetype> search = m_rows.searchRows();
+    const bool mode = m_rows.indicationMode();
+    m_rows.setRows(std::move(rows));
+    m_rows.setSearchRows(search);
+    m_rows.setIndicationMode(mode);
+    titlesChanged();
+    return old;
+}
 
 bool ListItem::addSearchObject(const SearchEditingSource *search, const QString &title)
 {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "CellEdit.h"
+#include "ListRowStore.h"
 #include "Row.h"
 #include "SearchEditingSource.h"
+#include "platform/AttributedText.h"
 
 #include <QMap>
 #include <QMetaType>
@@ -15,6 +18,7 @@
 class ArchiveDecoder;
 class ArchiveEncoder;
 class CreatorInformation;
+class ListNotifier;
 class OptionObjectSource;
 
 // Saved searches of a list: title to search.
@@ -36,6 +40,10 @@ struct ListSortDescriptor
 // A copyable value: copies share the rows copy-on-write, so copying a list of
 // a million rows copies one pointer. A copy has its owned parts made, so a
 // const copy handed to workers is never changed by reading it.
+//
+// The rows, the search result and the preview live in a ListRowStore; this
+// class adds the columns and forwards the row operations by their model names.
+// A live list announces every change through notifier(); copies are silent.
 class ListItem
 {
 public:
@@ -81,16 +89,18 @@ public:
     bool confirmColumnTitlesWidthDic() const { return !m_columnTitlesWidthDic.isEmpty(); }
 
     // All rows.
-    RowList tableItemObjectArray() const { return m_tableItemObjectArray; }
-    bool registerTableItemObjectArray(const RowList &rows);
-    bool registerTableItemObjectArray(RowList &&rows);
-    bool confirmTableItemObjectArray() const { return !m_tableItemObjectArray.isEmpty(); }
+    RowList tableItemObjectArray() const { return m_rows.rows(); }
+    bool registerTableItemObjectArray(RowList rows);
+    bool confirmTableItemObjectArray() const { return m_rows.rowCount() > 0; }
 
-    // Rows of the current search result.
-    RowList tableItemOfTheSearchObjectArray() const { return m_tableItemOfTheSearchObjectArray; }
+    // Rows of the current search result. The result is kept as row numbers
+    // into the rows; registering rows finds each by item ID, and rows that
+    // are not in the list are left out.
+    RowList tableItemOfTheSearchObjectArray() const;
     bool registerTableItemOfTheSearchObjectArray(const RowList &rows);
-    bool registerTableItemOfTheSearchObjectArray(RowList &&rows);
-    bool confirmTableItemOfTheSearchObjectArray() const { return !m_tableItemOfTheSearchObjectArray.isEmpty(); }
+    bool confirmTableItemOfTheSearchObjectArray() const { return !m_rows.searchRows().isEmpty(); }
+    const QList<qsizetype> &searchResultRows() const { return m_rows.searchRows(); }
+    bool registerSearchResultRows(const QList<qsizetype> &rows);
 
     qint32 itemObjectRow() const { return m_itemObjectRow; }
     void registerItemObjectRow(qint32 row) { m_itemObjectRow = row; }
@@ -98,8 +108,8 @@ public:
     void registerItemSearchObjectRow(qint32 row) { m_itemSearchObjectRow = row; }
 
     // Set while the preview shows the search result instead of all rows.
-    bool indicationMode() const { return m_indicationMode; }
-    void registerIndicationMode(bool state) { m_indicationMode = state; }
+    bool indicationMode() const { return m_rows.indicationMode(); }
+    void registerIndicationMode(bool state) { m_rows.setIndicationMode(state); }
 
     const SearchObjectDictionary &searchObjectDic() const { return m_searchObjectDic; }
     bool registerSearchObjectDic(const SearchObjectDictionary &dictionary);
@@ -118,7 +128,7 @@ public:
 
     // Number of preview rows / of search result rows.
     qsizetype itemCount() const;
-    qsizetype itemSearchCount() const { return m_tableItemOfTheSearchObjectArray.size(); }
+    qsizetype itemSearchCount() const { return m_rows.searchRows().size(); }
 
     // Columns.
     bool makingColumnTitlesDic();
@@ -174,11 +184,50 @@ public:
     // creatorInformation's table comment := "titles:%d items:%d <info>".
     bool setTableComment();
 
+    // The live list, by position. Reads are O(1) and copy nothing; columns
+    // are positions in columnTitlesArray.
+    ListNotifier *notifier() { return m_rows.notifier(); }
+    const ListRowStore &rowStore() const { return m_rows; }
+    qsizetype rowCount() const { return m_rows.rowCount(); }
+    const Row &rowAt(qsizetype row) const { return m_rows.rowAt(row); }
+    qsizetype columnCount() const { return m_columnTitlesArray.size(); }
+    QStringView cellText(qsizetype row, qsizetype column) const;
+    AttributedText cellAt(qsizetype row, qsizetype column) const;
+    quint32 indicationAt(qsizetype row) const;
+    qsizetype previewCount() const { return m_rows.previewCount(); }
+    qsizetype previewRowAt(qsizetype position) const { return m_rows.previewRowAt(position); }
+    qsizetype previewPositionOfRow(qsizetype row) const { return m_rows.previewPositionOfRow(row); }
+    qsizetype rowOfItemID(QStringView itemID) const { return m_rows.rowOfItemID(itemID); }
+
+    // Edits by position; each returns what it replaced, so an undo can put it back.
+    AttributedText setCellAt(qsizetype row, qsizetype column, const AttributedText &value);
+    quint32 setIndicationAt(qsizetype row, quint32 mark) { return m_rows.setIndication(row, mark); }
+    QList<quint32> setAllIndications(quint32 mark) { return m_rows.setAllIndications(mark); }
+    void restoreIndications(const QList<quint32> &marks) { m_rows.restoreIndications(marks); }
+    // Moves the preview rows at `positions` (kept in their order) to stand
+    // before preview position `before`; answers the order applied.
+    QList<qsizetype> movePreviewRows(const QList<qsizetype> &positions, qsizetype before);
+    QList<qsizetype> permutePreview(const QList<qsizetype> &order) { return m_rows.permutePreview(order); }
+    QList<qsizetype> sortPreview(const ListSortDescriptor &descriptor);
+    // The order sortPreview would apply, computed on a snapshot (any thread).
+    static QList<qsizetype> sortedPreviewOrder(const ListItem &snapshot, const ListSortDescriptor &descriptor);
+    Row replaceRow(qsizetype row, const Row &value) { return m_rows.replaceRow(row, value); }
+    // Applies the edits in order as one change; answers the edits that undo
+    // them (the old values, last edit first). An edit whose row no longer has
+    // its item ID is looked up by that ID, and skipped when it is gone.
+    CellEditList applyCellEdits(const CellEditList &edits);
+    void insertRows(qsizetype row, const RowList &rows) { m_rows.insertRows(row, rows); }
+    RowList removeRows(qsizetype row, qsizetype count) { return m_rows.removeRows(row, count); }
+    QStringList setColumnOrder(const QStringList &titles);
+    std::optional<float> setColumnWidth(const QString &title, float width);
+    QString retitleColumn(qsizetype column, const QString &title);
+
 private:
-    static qsizetype indexOfItemID(const RowList &rows, QStringView title, QStringView itemID);
-    bool addRow(RowList &rows, const Row &row, QStringView itemID);
-    bool removeRow(RowList &rows, QStringView itemID);
-    RowList &previewStorage();
+    bool addRow(const Row &row, QStringView itemID);
+    bool addSearchRow(const Row &row, QStringView itemID);
+    qsizetype searchPositionOfItemID(QStringView itemID) const;
+    QString sortTitle(const ListSortDescriptor &descriptor) const;
+    void titlesChanged();
     void ensureParts() const;
 
     mutable std::unique_ptr<CreatorInformation> m_creatorInformation;
@@ -186,12 +235,10 @@ private:
     QStringList m_columnTitlesArray;
     QVariantMap m_columnTitlesDic;
     QVariantMap m_columnTitlesWidthDic;
-    RowList m_tableItemObjectArray;
+    ListRowStore m_rows;
     qint32 m_itemObjectRow = 0;
     mutable std::unique_ptr<OptionObjectSource> m_optionObjectSource;
-    bool m_indicationMode = false;
     SearchObjectDictionary m_searchObjectDic;
-    RowList m_tableItemOfTheSearchObjectArray;
     qint32 m_itemSearchObjectRow = 0;
     QString m_conversionRelevantFilePath;
     qint32 m_encodingType = 0;

@@ -2,8 +2,8 @@
 
 #include "ItemsEditingSource.h"
 #include "SearchEditingSource.h"
-#include "document/CreatorInformation.h"
-#include "document/WorkOfCachesFolder.h"
+#include "list/CreatorInformation.h"
+#include "platform/WorkOfCachesFolder.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
@@ -125,8 +125,6 @@ ListItemsSource::ListItemsSource()
 
 ListItemsSource::~ListItemsSource() = default;
 
-// --- IDs -------------------------------------------------------------------
-
 bool ListItemsSource::isListItemIDString(const QString &idString)
 {
     return listNumber(idString) >= 0;
@@ -156,8 +154,6 @@ QStringList ListItemsSource::listItemIDStrings() const
     });
     return ids;
 }
-
-// --- Owned parts -----------------------------------------------------------
 
 ListItem *ListItemsSource::listItem()
 {
@@ -200,8 +196,6 @@ const SearchEditingSource *ListItemsSource::searchEditingSource() const
     }
     return m_searchEditingSource.get();
 }
-
-// --- Archive ---------------------------------------------------------------
 
 void ListItemsSource::encodeWithCoder(ArchiveEncoder &coder) const
 {
@@ -314,8 +308,6 @@ bool ListItemsSource::setTheEnvironmentalAtDecoder(const ListItemsSource *other)
     });
 }
 
-// --- Setters ---------------------------------------------------------------
-
 namespace {
 } // namespace
 
@@ -367,8 +359,6 @@ bool ListItemsSource::registerSearchObjectTitle(const QString &value)
 {
     return ModelText::registerString(m_searchObjectTitle, value);
 }
-
-// --- Operations ------------------------------------------------------------
 
 void ListItemsSource::initializationUserObject()
 {

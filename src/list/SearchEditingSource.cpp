@@ -1,5 +1,6 @@
 #include "SearchEditingSource.h"
 
+#include "platform/ModelText.h"
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
@@ -61,12 +62,7 @@ bool SearchEditingSource::setTheEnvironmentalAtDecoder(const SearchEditingSource
 
 bool SearchEditingSource::registerSearchObjectTitle(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_searchObjectTitle = QStringLiteral("");
-        return false;
-    }
-    m_searchObjectTitle = value;
-    return true;
+    return ModelText::registerString(m_searchObjectTitle, value);
 }
 
 bool SearchEditingSource::registerItemsSearchArray(const QList<ItemsSearch> &criteria)

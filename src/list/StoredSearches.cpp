@@ -4,7 +4,7 @@
 #include "ListItemsSource.h"
 #include "SearchEditingSource.h"
 
-#include "document/CreatorInformation.h"
+#include "CreatorInformation.h"
 
 namespace {
 

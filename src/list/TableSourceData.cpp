@@ -1,5 +1,6 @@
 #include "TableSourceData.h"
 
+#include "platform/ModelText.h"
 #include "platform/Localization.h"
 
 #include <cmath>
@@ -55,12 +56,7 @@ void TableSourceData::initializationUserObject()
 
 bool TableSourceData::registerOptionTitle(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_optionTitle = QStringLiteral("");
-        return false;
-    }
-    m_optionTitle = value;
-    return true;
+    return ModelText::registerString(m_optionTitle, value);
 }
 
 QString TableSourceData::columnIdentifier(int columnId)

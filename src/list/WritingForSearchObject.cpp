@@ -73,6 +73,7 @@ NotificationCenter &WritingForSearchObject::center() const
 bool WritingForSearchObject::registerObjectArray(const RowList &rows)
 {
     m_objectArray = rows;
+    m_objectRows.clear();
     return !m_objectArray.isEmpty();
 }
 
@@ -131,9 +132,10 @@ bool WritingForSearchObject::makeSearchObject()
                 if (!rows.isEmpty())
                     addSearchCategory(category, keyword, rows);
             } else if (!m_objectArray.isEmpty()) {
-                // A copy: the walk replaces the result it reads.
+                // Copies: the walk replaces the result it reads.
                 const RowList result = m_objectArray;
-                removeSearchCategory(category, keyword, result);
+                const QList<qsizetype> resultRows = m_objectRows;
+                walkRows(Walk::Exclude, category, keyword, result, &resultRows);
             } else if (!rows.isEmpty()) {
                 removeSearchCategory(category, keyword, rows);
             }
@@ -143,9 +145,13 @@ bool WritingForSearchObject::makeSearchObject()
             indicatorAtStep(kStepNothingFound, 0.0, title);
             return false;
         }
+        // The row numbers hold for the list the search read; "listRows" lets the
+        // document tell whether its rows are still those.
         const QVariantMap result = {
             {u"cachesFolderID"_s, m_cachesFolderID},
             {u"objectArray"_s, QVariant::fromValue(m_objectArray)},
+            {u"objectRows"_s, QVariant::fromValue(m_objectRows)},
+            {u"listRows"_s, QVariant::fromValue(rows)},
         };
         center().post(kResultNotification, result);
         return true;
@@ -156,18 +162,18 @@ bool WritingForSearchObject::addSearchCategory(const QString &category, const QS
                                                const RowList &rows)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"addSearchCategory", false,
-                             [&] { return walkRows(Walk::Collect, category, keyword, rows); });
+                             [&] { return walkRows(Walk::Collect, category, keyword, rows, nullptr); });
 }
 
 bool WritingForSearchObject::removeSearchCategory(const QString &category, const QString &keyword,
                                                   const RowList &rows)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"removeSearchCategory", false,
-                             [&] { return walkRows(Walk::Exclude, category, keyword, rows); });
+                             [&] { return walkRows(Walk::Exclude, category, keyword, rows, nullptr); });
 }
 
 bool WritingForSearchObject::walkRows(Walk walk, const QString &category, const QString &keyword,
-                                      const RowList &rows)
+                                      const RowList &rows, const QList<qsizetype> *indices)
 {
     const Keyword pieces(keyword);
     const QString message = category + u':' + keyword;
@@ -176,6 +182,7 @@ bool WritingForSearchObject::walkRows(Walk walk, const QString &category, const 
     const float increment = m_itemsCount > 0 ? 100.0f / float(m_itemsCount) : 0.0f;
 
     RowList kept;
+    QList<qsizetype> keptRows;
     const qsizetype count = rows.size();
     for (qsizetype index = 0; index < count; ++index) {
         m_searchCount += double(increment);
@@ -185,15 +192,21 @@ bool WritingForSearchObject::walkRows(Walk walk, const QString &category, const 
         if (row.isEmpty())
             continue;
         const bool found = pieces.matches(row.cellText(category));
+        const qsizetype listRow = indices ? indices->value(index, -1) : index;
         if (walk == Walk::Collect) {
-            if (found)
+            if (found) {
                 m_objectArray.append(row);
+                m_objectRows.append(listRow);
+            }
         } else if (!found) {
             kept.append(row);
+            keptRows.append(listRow);
         }
     }
-    if (walk == Walk::Exclude)
+    if (walk == Walk::Exclude) {
         m_objectArray = std::move(kept);
+        m_objectRows = std::move(keptRows);
+    }
     return true;
 }
 

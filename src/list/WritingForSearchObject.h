@@ -50,13 +50,17 @@ public:
     void registerCachesFolderID(qint32 identifier) { m_cachesFolderID = identifier; }
     const RowList &objectArray() const { return m_objectArray; }
     bool registerObjectArray(const RowList &rows);
+    // The list rows of objectArray, in its order.
+    const QList<qsizetype> &objectRows() const { return m_objectRows; }
     qint64 itemsCount() const { return m_itemsCount; }
     double searchCount() const { return m_searchCount; }
 
 private:
     class Keyword;
     enum class Walk { Collect, Exclude };
-    bool walkRows(Walk walk, const QString &category, const QString &keyword, const RowList &rows);
+    // `indices` are the list rows of `rows`; null when `rows` is the whole list.
+    bool walkRows(Walk walk, const QString &category, const QString &keyword, const RowList &rows,
+                  const QList<qsizetype> *indices);
     NotificationCenter &center() const;
 
     SearchEditingSource m_searchEditingSource;
@@ -64,6 +68,7 @@ private:
     ListItem m_listItem;
     qint32 m_cachesFolderID = 0;
     RowList m_objectArray;
+    QList<qsizetype> m_objectRows;
     // Row visits of the whole search (rows x criteria); 64 bits so that a
     // long list with many criteria cannot overflow.
     qint64 m_itemsCount = 0;

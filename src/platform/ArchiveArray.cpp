@@ -11,6 +11,14 @@ ArchiveDocument::Location at(qsizetype index)
 
 } // namespace
 
+ArchiveArray ArchiveArray::over(const std::shared_ptr<ArchiveDocument> &document, quint32 node)
+{
+    if (!document->rowTable(node))
+        return ArchiveArray(document, node);
+    auto [expansion, array] = document->expandedRowTable(node);
+    return expansion ? ArchiveArray(std::move(expansion), array) : ArchiveArray();
+}
+
 qsizetype ArchiveArray::size() const
 {
     return m_document ? m_document->arraySize(m_node) : 0;
@@ -73,7 +81,7 @@ ArchiveArray ArchiveArray::arrayAt(qsizetype index) const
     const quint32 node = elementNode(index);
     if (!m_document || !m_document->expect(node, ArchiveDocument::NodeType::Array, at(index)))
         return {};
-    return ArchiveArray(m_document, node);
+    return over(m_document, node);
 }
 
 ArchiveDecoder ArchiveArray::dictionaryAt(qsizetype index) const

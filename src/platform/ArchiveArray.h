@@ -44,8 +44,11 @@ public:
 private:
     friend class ArchiveDecoder;
     friend class ArchiveDocument;
+    friend class ArchiveRowTable;
     ArchiveArray(std::shared_ptr<ArchiveDocument> document, quint32 node)
         : m_document(std::move(document)), m_node(node) {}
+    // A view on an array node; a row table is read through its expansion.
+    static ArchiveArray over(const std::shared_ptr<ArchiveDocument> &document, quint32 node);
 
     ArchiveDecoder objectAtIndex(qsizetype index, const QString &className) const;
     quint32 elementNode(qsizetype index) const; // 0 means absent

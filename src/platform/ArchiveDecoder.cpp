@@ -110,7 +110,15 @@ ArchiveArray ArchiveDecoder::decodeArray(QStringView key) const
     const quint32 node = valueNode(key);
     if (!m_document || !m_document->expect(node, ArchiveDocument::NodeType::Array, at(key)))
         return {};
-    return ArchiveArray(m_document, node);
+    return ArchiveArray::over(m_document, node);
+}
+
+ArchiveRowTable ArchiveDecoder::decodeRowTable(QStringView key) const
+{
+    const quint32 node = valueNode(key);
+    if (!m_document || !m_document->rowTable(node))
+        return {};
+    return ArchiveRowTable(m_document, node);
 }
 
 ArchiveDecoder ArchiveDecoder::decodeDictionary(QStringView key) const

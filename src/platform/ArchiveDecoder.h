@@ -14,6 +14,7 @@
 #include <memory>
 
 class ArchiveArray;
+class ArchiveRowTable;
 class ArchiveDocument;
 
 // A read-only view on one object or dictionary of a decoded archive. Cheap to
@@ -50,6 +51,9 @@ public:
     // under the key fails the archive (it is damaged, not empty).
     QVariantMap decodeVariantMap(QStringView key) const;
     ArchiveArray decodeArray(QStringView key) const;
+    // The array under the key when it was stored as a row table, else an
+    // invalid view (read it with decodeArray then).
+    ArchiveRowTable decodeRowTable(QStringView key) const;
     ArchiveDecoder decodeDictionary(QStringView key) const;
 
     // Null when the key is absent; a stored object of another class, or an

@@ -1,6 +1,8 @@
 #include "ArchiveDocument.h"
 
 #include "ArchiveFormat.h"
+#include "ArchiveParser.h"
+#include "KeyedArchiver.h"
 
 #include <QMutexLocker>
 
@@ -143,9 +145,70 @@ qsizetype ArchiveDocument::arraySize(quint32 arrayNode) const
 quint32 ArchiveDocument::arrayElement(quint32 arrayNode, qsizetype index) const
 {
     const Node &array = m_nodes[arrayNode];
-    if (array.type != NodeType::Array || index < 0 || index >= qsizetype(array.count))
+    if (array.type != NodeType::Array || (array.flags & RowTableArray) || index < 0
+        || index >= qsizetype(array.count))
         return 0;
     return m_children[size_t(array.payload) + size_t(index)];
+}
+
+const ArchiveDocument::RowTable *ArchiveDocument::rowTable(quint32 arrayNode) const
+{
+    const Node &array = m_nodes[arrayNode];
+    if (array.type != NodeType::Array || !(array.flags & RowTableArray))
+        return nullptr;
+    return &m_rowTables[size_t(array.payload)];
+}
+
+std::pair<std::shared_ptr<ArchiveDocument>, quint32> ArchiveDocument::expandedRowTable(quint32 arrayNode) const
+{
+    const Node &array = m_nodes[arrayNode];
+    if (!rowTable(arrayNode) || failed())
+        return {};
+    QMutexLocker locker(&m_expansionMutex);
+    m_expansions.resize(m_rowTables.size());
+    std::weak_ptr<ArchiveDocument> &cached = m_expansions[size_t(array.payload)];
+    std::shared_ptr<ArchiveDocument> expansion = cached.lock();
+    if (!expansion) {
+        const ArchiveRowTable table(std::const_pointer_cast<ArchiveDocument>(shared_from_this()), arrayNode);
+        const QStringList &titles = table.titles();
+        const QString &markTitle = table.markTitle();
+        QHash<qint64, AttributedText> styled;
+        const ArchiveArray pairs = table.styledCells();
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+            styled.insert(pairs.int32At(i), pairs.attributedTextAt(i + 1));
+        const QString rowsKey = QStringLiteral("rows");
+        QByteArray bytes;
+        KeyedArchiver archiver(&bytes);
+        ArchiveEncoder &coder = archiver.encoder();
+        coder.beginArray(table.rowCount(), rowsKey);
+        for (qsizetype r = 0; r < table.rowCount(); ++r) {
+            coder.beginDictionary(titles.size() + (markTitle.isEmpty() ? 0 : 1), {});
+            if (!markTitle.isEmpty())
+                coder.encodeInt32(qint32(table.markAt(r)), markTitle);
+            for (qsizetype c = 0; c < titles.size(); ++c) {
+                const auto found = styled.constFind(qint64(r) * titles.size() + c);
+                coder.encodeAttributedText(found != styled.cend() ? found.value()
+                                                                  : AttributedText(QString::fromUtf8(table.cellAt(r, c))),
+                                           titles.at(c));
+            }
+            coder.endDictionary();
+        }
+        coder.endArray();
+        if (!archiver.finish()) {
+            fail(archiver.errorString());
+            return {};
+        }
+        expansion = std::make_shared<ArchiveDocument>();
+        expansion->m_expandedFrom = shared_from_this();
+        ArchiveParser::parse(*expansion, bytes, ArchiveFormat::kMaxDepth, ArchiveFormat::kMaxInputBytes,
+                             std::numeric_limits<qint64>::max());
+        if (expansion->failed()) {
+            fail(expansion->errorString());
+            return {};
+        }
+        cached = expansion;
+    }
+    return {expansion, expansion->lookup(expansion->rootNode(), u"rows")};
 }
 
 QString ArchiveDocument::textOf(const Node &node) const
@@ -289,6 +352,10 @@ QStringList ArchiveDocument::toStringList(quint32 node, const Location &where) c
     if (!expect(node, NodeType::Array, where))
         return {};
     const Node &array = m_nodes[node];
+    if ((array.flags & RowTableArray) && array.count > 0) {
+        fail(QStringLiteral("the string array %1 holds dictionaries").arg(where.describe()));
+        return {};
+    }
     QStringList result;
     result.reserve(array.count);
     for (quint32 i = 0; i < array.count; ++i) {
@@ -342,6 +409,10 @@ QVariant ArchiveDocument::toVariantAt(quint32 node, const Location &where, int d
     case NodeType::Array: {
         if (depth >= kMaxVariantDepth)
             break;
+        if (n.flags & RowTableArray) {
+            const auto [expansion, array] = expandedRowTable(node);
+            return expansion ? expansion->toVariantAt(array, where, depth) : QVariant();
+        }
         QVariantList list;
         list.reserve(n.count);
         for (quint32 i = 0; i < n.count; ++i) {
@@ -376,6 +447,8 @@ QVariant ArchiveDocument::toVariantAt(quint32 node, const Location &where, int d
 
 void ArchiveDocument::fail(const QString &reason) const
 {
+    if (m_expandedFrom)
+        m_expandedFrom->fail(reason);
     QMutexLocker locker(&m_errorMutex);
     if (m_failed.load(std::memory_order_relaxed))
         return;

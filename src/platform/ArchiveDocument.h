@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchiveKind.h"
+#include "ArchiveRowTable.h"
 #include "ArchiveStringPool.h"
 #include "AttributedText.h"
 
@@ -14,6 +15,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +23,7 @@
 // nodes that ArchiveDecoder and ArchiveArray address by index. ArchiveParser
 // fills it once; afterwards only the failure state changes, so views on other
 // threads may read it concurrently.
-class ArchiveDocument
+class ArchiveDocument : public std::enable_shared_from_this<ArchiveDocument>
 {
 public:
     enum class NodeType : quint8 {
@@ -31,6 +33,7 @@ public:
     enum NodeFlag : quint8 {
         TextInterned = 1, // count is a pool id instead of a UTF-8 byte length
         HasRuns = 2,      // attributed text with runs in m_runLists
+        RowTableArray = 4,     // array stored as a row table; payload indexes m_rowTables
     };
 
     // Strings and data keep offsets into the input; containers keep a start
@@ -62,6 +65,13 @@ public:
         quint32 count;
     };
 
+    struct RowTable
+    {
+        qint64 blockAt = 0;
+        quint32 styled = 0; // array node of (cell index, attributed text) pairs
+        ArchiveRowTable::Layout layout;
+    };
+
     // Where a value was asked for, named in failure messages.
     struct Location
     {
@@ -85,6 +95,11 @@ public:
     QString className(quint32 objectNode) const;
     qsizetype arraySize(quint32 arrayNode) const;
     quint32 arrayElement(quint32 arrayNode, qsizetype index) const; // 0 when out of range
+    const RowTable *rowTable(quint32 arrayNode) const; // null for any other node
+    // A row table read as an ordinary array of dictionaries: built on demand
+    // into a document of its own (which forwards failures here) and kept
+    // only while someone reads it. Null when the document has failed.
+    std::pair<std::shared_ptr<ArchiveDocument>, quint32> expandedRowTable(quint32 arrayNode) const;
 
     // Typed reads. Node 0 answers the neutral value quietly; a node of another
     // kind fails the document and answers the neutral value.
@@ -111,6 +126,7 @@ public:
 
 private:
     friend class ArchiveParser;
+    friend class ArchiveRowTable;
 
     QString textOf(const Node &node) const;
     void failKind(quint32 node, const Location &where, const char *wanted) const;
@@ -128,6 +144,11 @@ private:
     ArchiveStringPool m_strings;
     // (map node << 32 | key id) -> value node, for maps above the threshold.
     std::unordered_map<quint64, quint32> m_mapIndex;
+
+    std::vector<RowTable> m_rowTables;
+    std::shared_ptr<const ArchiveDocument> m_expandedFrom; // failures go there too
+    mutable std::vector<std::weak_ptr<ArchiveDocument>> m_expansions;
+    mutable QMutex m_expansionMutex;
 
     mutable std::atomic<bool> m_failed{false};
     mutable QMutex m_errorMutex;

@@ -22,7 +22,7 @@ constexpr int kMaxWeight = 1000;
 
 struct ArchiveEncoder::Private
 {
-    enum class FrameType { Root, Array, Dictionary, Object };
+    enum class FrameType { Root, Array, Dictionary, Object, RowTable };
 
     // One open container. Keys are checked for repeats, which the reader
     // would refuse: by share id in a short list, then in a set.
@@ -175,7 +175,7 @@ bool ArchiveEncoder::beginValue(QStringView key)
                        .arg(key));
         return false;
     }
-    if (frame.type != Private::FrameType::Array && !writeKey(key))
+    if (frame.type != Private::FrameType::Array && frame.type != Private::FrameType::RowTable && !writeKey(key))
         return false;
     ++frame.written;
     return true;
@@ -607,5 +607,32 @@ void ArchiveEncoder::endObject()
     if (!closeContainer(int(Private::FrameType::Object), "endObject"))
         return;
     d->writer->endMap();
+    d->writer->endArray();
+}
+
+void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsizetype styledValues,
+                                   QStringView key)
+{
+    if (rows < 0 || styledValues < 0 || styledValues % 2 != 0) {
+        fail(QStringLiteral("a row table under \"%1\" with %2 rows and %3 styled values")
+                 .arg(key).arg(rows).arg(styledValues));
+        return;
+    }
+    if (!openContainer(key))
+        return;
+    QCborStreamWriter &w = *d->writer;
+    w.append(QCborTag(ArchiveFormat::kTagRowTable));
+    w.startArray(3);
+    w.append(quint64(rows));
+    w.append(block);
+    w.startArray(quint64(styledValues));
+    d->push(Private::FrameType::RowTable, styledValues);
+}
+
+void ArchiveEncoder::endRowTable()
+{
+    if (!closeContainer(int(Private::FrameType::RowTable), "endRowTable"))
+        return;
+    d->writer->endArray();
     d->writer->endArray();
 }

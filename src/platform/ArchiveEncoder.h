@@ -67,6 +67,10 @@ public:
     void endDictionary();
     void beginObject(const QString &className, QStringView key);
     void endObject();
+    // An array of rows as one ArchiveRowTable block; then exactly styledValues
+    // values (cell index, attributed text, ...) and endRowTable.
+    void beginRowTable(qsizetype rows, const QByteArray &block, qsizetype styledValues, QStringView key);
+    void endRowTable();
 
     // A class may refuse to encode; the archiver then reports failure.
     void fail(const QString &reason);

@@ -19,6 +19,8 @@ struct ArchiveFormat
     static constexpr quint64 kTagRect = 27903;
     static constexpr quint64 kTagPoint = 27904;
     static constexpr quint64 kTagSize = 27905;
+    // [row count, block, styled cells]: see ArchiveRowTable.
+    static constexpr quint64 kTagRowTable = 27906;
 
     static constexpr char kMagic[] = "rowsmith-archive";
     static constexpr quint64 kVersion = 1;

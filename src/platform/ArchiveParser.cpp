@@ -58,15 +58,15 @@ double bitsToDouble(quint64 bits)
 } // namespace
 
 void ArchiveParser::parse(ArchiveDocument &document, QByteArrayView data, int maxDepth,
-                          qint64 maxBytes)
+                          qint64 maxBytes, qint64 maxExpansion)
 {
-    parseBytes(document, data.size(), maxDepth, maxBytes, [data] { return data.toByteArray(); });
+    parseBytes(document, data.size(), maxDepth, maxBytes, maxExpansion, [data] { return data.toByteArray(); });
 }
 
 void ArchiveParser::parse(ArchiveDocument &document, const QByteArray &data, int maxDepth,
-                          qint64 maxBytes)
+                          qint64 maxBytes, qint64 maxExpansion)
 {
-    parseBytes(document, data.size(), maxDepth, maxBytes, [&data] {
+    parseBytes(document, data.size(), maxDepth, maxBytes, maxExpansion, [&data] {
         // Raw data (QByteArray::fromRawData) belongs to the caller, and
         // decoders may outlive it: copy that. data_ptr() does not detach.
         QByteArray shared = data;
@@ -76,7 +76,7 @@ void ArchiveParser::parse(ArchiveDocument &document, const QByteArray &data, int
 
 // The limit is checked before the bytes are copied or shared.
 void ArchiveParser::parseBytes(ArchiveDocument &document, qint64 size, int maxDepth, qint64 maxBytes,
-                               const std::function<QByteArray()> &bytes)
+                               qint64 maxExpansion, const std::function<QByteArray()> &bytes)
 {
     const qint64 limit = qBound(qint64(0), maxBytes, ArchiveFormat::kMaxInputBytes);
     if (size > limit) {
@@ -87,7 +87,7 @@ void ArchiveParser::parseBytes(ArchiveDocument &document, qint64 size, int maxDe
     }
     try {
         document.m_bytes = bytes();
-        ArchiveParser parser(document, maxDepth);
+        ArchiveParser parser(document, maxDepth, maxExpansion);
         parser.run();
     } catch (const std::bad_alloc &) {
         document.fail(QStringLiteral("archive: out of memory while reading at byte 0"));
@@ -105,15 +105,17 @@ void ArchiveParser::parseBytes(ArchiveDocument &document, qint64 size, int maxDe
         document.m_runs = {};
         document.m_attributes = {};
         document.m_mapIndex = {};
+        document.m_rowTables = {};
     }
 }
 
-ArchiveParser::ArchiveParser(ArchiveDocument &document, int maxDepth)
+ArchiveParser::ArchiveParser(ArchiveDocument &document, int maxDepth, qint64 maxExpansion)
     : m_document(document),
       m_data(document.m_bytes.constData()),
       m_size(document.m_bytes.size()),
       m_scanner(m_data, m_size),
-      m_maxDepth(qBound(1, maxDepth, ArchiveFormat::kMaxDepthCeiling))
+      m_maxDepth(qBound(1, maxDepth, ArchiveFormat::kMaxDepthCeiling)),
+      m_budget(qMax(qint64(0), maxExpansion))
 {
     // Node 0 stands for "absent". A list archive holds about one node and one
     // entry per 16 bytes. Reserving a little more spares a late doubling (a
@@ -158,8 +160,27 @@ bool ArchiveParser::atContainerEnd(const Head &head, quint64 done, bool &end)
     return true;
 }
 
+bool ArchiveParser::charge(qint64 cost)
+{
+    // Both stay below 2^62, so the sum cannot wrap.
+    m_spent += qMin(cost, qint64(1) << 61);
+    if (m_spent <= m_budget)
+        return true;
+    return refuse(QStringLiteral("the values expand past the budget of %1 bytes for this file")
+                      .arg(m_budget),
+                  m_scanner.position());
+}
+
+bool ArchiveParser::chargeText(const Text &text)
+{
+    const qint64 units = text.interned ? m_document.m_strings.at(text.id).size() : qint64(text.length);
+    return charge(kValueCost + 2 * units);
+}
+
 quint32 ArchiveParser::addTextNode(const Text &text, NodeType type, quint8 flags)
 {
+    if (!chargeText(text))
+        return 0;
     if (text.interned)
         return addNode(type, flags | ArchiveDocument::TextInterned, text.id, 0);
     return addNode(type, flags, text.length, quint64(text.offset));
@@ -507,8 +528,14 @@ quint32 ArchiveParser::parseTagged(const Head &tag, int level)
         const quint32 node = parseReference(tag);
         if (node && m_document.m_nodes[node].type == NodeType::AttributeSet)
             return refuse(QStringLiteral("a reference to an attribute set in place of a value"), tag.offset);
+        // Every reader of this place gets its own copy of the text.
+        if (node && m_document.m_nodes[node].type == NodeType::String
+            && !charge(kValueCost + 2 * qint64(m_document.m_strings.at(m_document.m_nodes[node].count).size())))
+            return 0;
         return node;
     }
+    case ArchiveFormat::kTagRowTable:
+        return parseRowTable(tag, level + 1);
     case ArchiveFormat::kTagObject:
         return parseObject(tag, level + 1);
     case ArchiveFormat::kTagAttributedText:
@@ -524,6 +551,48 @@ quint32 ArchiveParser::parseTagged(const Head &tag, int level)
     default:
         return refuse(QStringLiteral("unknown tag %1").arg(tag.value), tag.offset);
     }
+}
+
+quint32 ArchiveParser::parseRowTable(const Head &tag, int level)
+{
+    if (level > m_maxDepth)
+        return refuse(QStringLiteral("nesting deeper than %1 levels").arg(m_maxDepth), tag.offset);
+    if (!readFixedArray(3, QStringLiteral("a row table is not [rows, block, styled cells]"), tag.offset))
+        return 0;
+    quint64 rows = 0;
+    if (!readUnsigned(rows, 0xffffffffu, "a row count"))
+        return 0;
+    Head blockHead;
+    if (!readHead(blockHead))
+        return 0;
+    if (blockHead.major != ArchiveCborScanner::Bytes)
+        return refuse(QStringLiteral("a row table block is not a byte string"), blockHead.offset);
+    ArchiveDocument::RowTable table;
+    quint32 length = 0;
+    if (!readSpan(blockHead, table.blockAt, length))
+        return 0;
+    QString error;
+    if (!ArchiveRowTable::readLayout(QByteArrayView(m_data + table.blockAt, length), rows, &table.layout, &error))
+        return refuse(error, blockHead.offset);
+    // Each row and cell becomes an object of its own; each text byte at
+    // most two.
+    const ArchiveRowTable::Layout &layout = table.layout;
+    if (!charge(qint64(layout.rows) * kValueCost * (1 + qint64(layout.columns)) + 2 * layout.textLength))
+        return 0;
+    const qint64 styledAt = m_scanner.position();
+    Head styledHead;
+    if (!readHead(styledHead))
+        return 0;
+    if (styledHead.major != ArchiveCborScanner::Array)
+        return refuse(QStringLiteral("the styled cells of a row table are not an array"), styledAt);
+    table.styled = parseArray(styledHead, level + 1);
+    if (!table.styled)
+        return 0;
+    if (m_document.m_nodes[table.styled].count % 2 != 0)
+        return refuse(QStringLiteral("the styled cells of a row table are not in pairs"), styledAt);
+    const auto index = quint64(m_document.m_rowTables.size());
+    m_document.m_rowTables.push_back(std::move(table));
+    return addNode(NodeType::Array, ArchiveDocument::RowTableArray, quint32(rows), index);
 }
 
 // Reads the head of an array that must hold exactly count items.
@@ -591,6 +660,8 @@ quint32 ArchiveParser::parseAttributedText(const Head &tag)
                           .arg(units),
                       tag.offset);
     const quint32 node = addTextNode(text, NodeType::AttributedText, ArchiveDocument::HasRuns);
+    if (!node)
+        return 0;
     m_document.m_runLists.push_back({node, runStart, quint32(runCount)});
     return node;
 }

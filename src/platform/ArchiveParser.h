@@ -15,11 +15,17 @@
 class ArchiveParser
 {
 public:
+    // maxExpansion bounds what the values may cost once decoded: every text
+    // at its UTF-16 size plus a cell's overhead, each reference to a shared
+    // value as often as it is referenced, every row of a row table.
     static void parse(ArchiveDocument &document, QByteArrayView data, int maxDepth,
-                      qint64 maxBytes);
+                      qint64 maxBytes, qint64 maxExpansion);
     // Shares data unless it merely wraps memory it does not own.
     static void parse(ArchiveDocument &document, const QByteArray &data, int maxDepth,
-                      qint64 maxBytes);
+                      qint64 maxBytes, qint64 maxExpansion);
+
+    // What one decoded value costs beyond its text.
+    static constexpr qint64 kValueCost = 16;
 
 private:
     using NodeType = ArchiveDocument::NodeType;
@@ -35,10 +41,10 @@ private:
         quint32 length = 0;
     };
 
-    ArchiveParser(ArchiveDocument &document, int maxDepth);
+    ArchiveParser(ArchiveDocument &document, int maxDepth, qint64 maxExpansion);
 
     static void parseBytes(ArchiveDocument &document, qint64 size, int maxDepth, qint64 maxBytes,
-                           const std::function<QByteArray()> &bytes);
+                           qint64 maxExpansion, const std::function<QByteArray()> &bytes);
 
     bool run();
     bool readHead(Head &head) { return m_scanner.readHead(head) || refuseHead(); }
@@ -53,6 +59,9 @@ private:
     quint32 parseNumbers(const Head &tag, NodeType type, quint64 count);
     quint32 parseShareableString(const Head &string);
     quint32 parseReference(const Head &tag);
+    quint32 parseRowTable(const Head &tag, int level);
+    bool charge(qint64 cost);
+    bool chargeText(const Text &text);
     bool parseText(Text &text, bool intern);
     bool parseText(const Head &head, Text &text, bool intern);
     bool parseAttributes(quint32 &index);
@@ -84,6 +93,8 @@ private:
     qint64 m_size = 0;
     ArchiveCborScanner m_scanner;
     int m_maxDepth = 0;
+    qint64 m_budget = 0;
+    qint64 m_spent = 0;
     bool m_failed = false;
     std::vector<quint32> m_table;      // value-sharing table: node per index
     std::vector<quint32> m_childStack; // elements of the arrays being read

@@ -16,7 +16,15 @@ public:
     {
         int maxDepth = 128;
         qint64 maxBytes = qint64(4) << 30; // input larger than this is refused
+        // What the archive may unpack and decode to; 0 derives both from the
+        // input's size and the memory available (see expansionBudget).
+        qint64 maxExpansion = 0;
     };
+
+    // A small file may stand for a large one (compression, references to
+    // shared values): it may grow a fixed factor beyond its size, with a
+    // floor for small files, and never past half the memory available.
+    static qint64 expansionBudget(qint64 inputBytes, qint64 availableMemory);
 
     explicit KeyedUnarchiver(QByteArrayView data);
     KeyedUnarchiver(QByteArrayView data, const Limits &limits);
@@ -24,6 +32,9 @@ public:
     // into memory; a second copy would double that).
     explicit KeyedUnarchiver(const QByteArray &data);
     KeyedUnarchiver(const QByteArray &data, const Limits &limits);
+    // Takes the bytes, so that a packed archive's are released once unpacked
+    // instead of living beside what they unpack to.
+    explicit KeyedUnarchiver(QByteArray &&data);
     ~KeyedUnarchiver();
 
     // False when the bytes are not a well-formed archive, or when decoding
@@ -62,6 +73,9 @@ public:
 private:
     // Parses a compressed archive's contents; false for a plain archive.
     bool unpackIfCompressed(QByteArrayView data, const Limits &limits);
+    static qint64 budgetFor(qint64 inputBytes, const Limits &limits);
+    bool unpack(QByteArrayView data, const Limits &limits, QByteArray *plain);
+    void parseUnpacked(const QByteArray &plain, const Limits &limits);
     template<class T>
     std::unique_ptr<T> topLevelObject(QStringView key, QString *error)
     {

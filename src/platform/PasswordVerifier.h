@@ -5,7 +5,7 @@
 // Password verifiers: an Argon2id string made from the password's UTF-8
 // bytes, stored wherever a password used to be kept. Older records hold the
 // plain password; verify() still accepts those, comparing in constant time.
-// All three functions are thread-safe.
+// Every function is thread-safe.
 class PasswordVerifier
 {
 public:
@@ -21,6 +21,11 @@ public:
 
     // A well-formed Argon2id verifier within our cost limits.
     static bool isVerifier(const QString &value);
+
+    // Spends the time of one verify() with our own costs and answers nothing,
+    // for the paths that know the answer early (an unknown title) and must
+    // not let the time tell.
+    static void spendOneVerification(const QString &typed);
 
     // A verifier for value unless it is one already ("" stays "").
     static QString verifierFor(const QString &value);

@@ -111,6 +111,16 @@ ImportURLWorkFormula *FunctionCommand::importURLWorkFormula()
     return m_importURLWorkFormula.get();
 }
 
+UrlFetcher::Limits FunctionCommand::fetchLimits() const
+{
+    // No single read may outlast the run's own deadline.
+    UrlFetcher::Limits limits = m_urlLimits;
+    const qint64 remaining = m_budget->remainingMs();
+    if (remaining >= 0)
+        limits.deadlineMs = int(std::clamp<qint64>(remaining, 1, limits.deadlineMs));
+    return limits;
+}
+
 bool FunctionCommand::registerAnswerObjectDictionary(const QVariantMap &value)
 {
     return ModelText::registerContainer(m_answerObjectDictionary, value);
@@ -489,7 +499,7 @@ bool FunctionCommand::commandReadURL(const QString &text)
         return false;
     QString body;
     int encoding = 0;
-    UrlFetcher fetcher(m_urlLimits);
+    UrlFetcher fetcher(fetchLimits());
     if (!fetcher.readText(path, &body, &encoding))
         return false;
     return postRequest({{kCodeText, m_optionSource.codeText()}, {kAnswerType, kAnswerString},
@@ -502,7 +512,9 @@ bool FunctionCommand::commandReadUTF8XML(const QString &text)
     QString path;
     if (!pathArgument(text, &path) || !UrlFetcher::isAllowedUrl(QUrl(path)) || !m_budget->spendFetch())
         return false;
-    ImportURLWorkFormula *reader = importURLWorkFormula();
+    // A fresh reader each time: its limits carry the run's remaining time.
+    m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(fetchLimits());
+    ImportURLWorkFormula *reader = m_importURLWorkFormula.get();
     if (!reader->connectionURLConnectionOfXMLToPath(path))
         return false;
     return postRequest({{kCodeText, m_optionSource.codeText()}, {kAnswerType, kAnswerDictionary},
@@ -670,7 +682,7 @@ bool FunctionCommand::loadImage(const QString &url, QByteArray *body)
 {
     if (!UrlFetcher::isAllowedUrl(QUrl(url)) || !m_budget->spendFetch())
         return false;
-    UrlFetcher fetcher(m_urlLimits);
+    UrlFetcher fetcher(fetchLimits());
     const UrlFetcher::Result result = fetcher.get(url);
     if (!result.ok)
         return false;

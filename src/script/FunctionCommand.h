@@ -104,6 +104,8 @@ public:
     // 0 sends requests to every document.
     void registerCachesFolderID(qint32 identifier) { m_cachesFolderID = identifier; }
     void setUrlLimits(const UrlFetcher::Limits &limits) { m_urlLimits = limits; }
+    // The URL limits with the deadline cut to the time the run has left.
+    UrlFetcher::Limits fetchLimits() const;
 
     // Copies the source at the row into the working source; false past the end.
     bool getDevelopSourceAtRow(qint32 row);

@@ -42,7 +42,7 @@ bool ImportURLWorkFormula::registerParserXMLDictionary(const QVariantMap &value)
 
 bool ImportURLWorkFormula::connectionURLConnectionOfXMLToPath(const QString &path)
 {
-    return ErrorLog::guarded(lcScript(), kClassWords, u"connectionURLConnectionOfXMLToPath", false, [&] {
+    const bool read = ErrorLog::guarded(lcScript(), kClassWords, u"connectionURLConnectionOfXMLToPath", false, [&] {
         m_errorString.clear();
         if (path.isEmpty()) {
             m_errorString = u"no URL to read"_s;
@@ -64,4 +64,8 @@ bool ImportURLWorkFormula::connectionURLConnectionOfXMLToPath(const QString &pat
         }
         return registerParserXMLDictionary(importXMLParser()->parserXMLDictionary());
     });
+    // The script reports only that its code failed; this line says why.
+    if (!read && !m_errorString.isEmpty())
+        ErrorLog::err(lcScript(), kClassWords, u"connectionURLConnectionOfXMLToPath", m_errorString);
+    return read;
 }

@@ -188,12 +188,7 @@ bool OptionObjectSource::registerOptionObjectSourceDictionary(const OptionSource
 
 bool OptionObjectSource::registerOptionTitle(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_optionTitle = QStringLiteral("");
-        return false;
-    }
-    m_optionTitle = value;
-    return true;
+    return ModelText::registerString(m_optionTitle, value);
 }
 
 bool OptionObjectSource::registerOptionSourceArray(const OptionSourceArray &value)

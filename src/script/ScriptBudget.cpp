@@ -1,11 +1,30 @@
 #include "ScriptBudget.h"
 
+#include <algorithm>
+
 void ScriptBudget::reset()
 {
     m_steps = 0;
     m_depth = 0;
     m_fetches = 0;
     m_stopText.clear();
+    m_clock.start();
+}
+
+qint64 ScriptBudget::remainingMs() const
+{
+    if (m_limits.deadlineMs <= 0)
+        return -1;
+    if (!m_clock.isValid())
+        return m_limits.deadlineMs;
+    return std::max<qint64>(0, m_limits.deadlineMs - m_clock.elapsed());
+}
+
+bool ScriptBudget::checkDeadline()
+{
+    if (remainingMs() == 0)
+        stop(QStringLiteral("the run passed its time limit of %1 s").arg(double(m_limits.deadlineMs) / 1000.0));
+    return !stopped();
 }
 
 void ScriptBudget::stop(const QString &text)
@@ -30,7 +49,8 @@ bool ScriptBudget::spendStep()
         return false;
     }
     ++m_steps;
-    return true;
+    // Reading the clock costs more than a step; every 1024th is often enough.
+    return (m_steps & 1023) != 0 || checkDeadline();
 }
 
 bool ScriptBudget::enterDepth()
@@ -53,7 +73,7 @@ void ScriptBudget::leaveDepth()
 
 bool ScriptBudget::spendFetch()
 {
-    if (!checkCancel())
+    if (!checkCancel() || !checkDeadline())
         return false;
     if (m_fetches >= m_limits.maxFetches) {
         stop(QStringLiteral("the run may read at most %1 URLs").arg(m_limits.maxFetches));

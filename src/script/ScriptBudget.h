@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <atomic>
@@ -16,6 +17,8 @@ public:
         qint64 maxSteps = 200000;
         int maxDepth = 48;
         int maxFetches = 16;
+        // The whole run, URL reads included; 0 or less for none.
+        qint64 deadlineMs = 120000;
     };
 
     ScriptBudget() = default;
@@ -24,8 +27,8 @@ public:
     const Limits &limits() const { return m_limits; }
     void setLimits(const Limits &limits) { m_limits = limits; }
 
-    // Starts a new run: counters to zero and the stop cleared. A cancel
-    // raised before stays raised.
+    // Starts a new run: counters to zero, the stop cleared and the deadline's
+    // clock started. A cancel raised before stays raised.
     void reset();
 
     // Each answers false, and stops the budget, when the limit is passed or
@@ -45,15 +48,19 @@ public:
     qint64 stepsUsed() const { return m_steps; }
     int depth() const { return m_depth; }
     int fetchesUsed() const { return m_fetches; }
+    // Time left before the deadline, or -1 without one.
+    qint64 remainingMs() const;
 
 private:
     bool checkCancel();
+    bool checkDeadline();
     void stop(const QString &text);
 
     Limits m_limits;
     qint64 m_steps = 0;
     int m_depth = 0;
     int m_fetches = 0;
+    QElapsedTimer m_clock;
     QString m_stopText;
     std::atomic<bool> m_cancelled{false};
 };

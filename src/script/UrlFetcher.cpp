@@ -80,7 +80,7 @@ public:
             return true;
         m_received += chunk.size();
         if (m_received > m_cap)
-            return fail(u"the response is larger than %1 bytes"_s.arg(m_cap));
+            return fail(u"over the size cap: the response is larger than %1 bytes"_s.arg(m_cap));
         switch (m_coding) {
         case Coding::Identity:
             m_body.append(chunk);
@@ -153,7 +153,7 @@ private:
                 const int rc = inflate(&m_stream, Z_NO_FLUSH);
                 const qsizetype produced = qsizetype(kBlock - m_stream.avail_out);
                 if (m_body.size() + produced > m_cap)
-                    return fail(u"the inflated response is larger than %1 bytes"_s.arg(m_cap));
+                    return fail(u"over the size cap: the inflated response is larger than %1 bytes"_s.arg(m_cap));
                 m_body.append(reinterpret_cast<const char *>(out), produced);
                 if (rc == Z_STREAM_END) {
                     m_ended = true;
@@ -249,7 +249,7 @@ Hop fetchHop(QNetworkAccessManager &manager, const QUrl &url, const HeaderList &
         bool known = false;
         const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
         if (known && announced > limits.maxBytes)
-            return stop(u"the response announces %1 bytes, more than the limit of %2"_s
+            return stop(u"over the size cap: the response announces %1 bytes, more than the limit of %2"_s
                             .arg(announced)
                             .arg(limits.maxBytes));
         if (!sink.setContentEncoding(reply->rawHeader("Content-Encoding")))
@@ -270,10 +270,10 @@ Hop fetchHop(QNetworkAccessManager &manager, const QUrl &url, const HeaderList &
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
                      [&] { idle.start(limits.transferTimeoutMs); });
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
-        stop(u"no data arrived for %1 ms"_s.arg(limits.transferTimeoutMs));
+        stop(u"timed out: no data arrived for %1 ms"_s.arg(limits.transferTimeoutMs));
     });
     QObject::connect(&overall, &QTimer::timeout, &loop, [&] {
-        stop(u"the fetch did not finish within %1 ms"_s.arg(limits.deadlineMs));
+        stop(u"timed out: the fetch did not finish within %1 ms"_s.arg(limits.deadlineMs));
     });
     idle.start(limits.transferTimeoutMs);
     overall.start(int(std::clamp<qint64>(deadline.remainingTime(), 1, limits.deadlineMs)));
@@ -469,7 +469,7 @@ UrlFetcher::Result UrlFetcher::get(const QString &urlText, const HeaderList &hea
         Result result;
         QUrl url(urlText.trimmed());
         if (!isAllowedUrl(url)) {
-            result.errorString = u"%1: only http and https URLs with a host are read"_s.arg(urlText);
+            result.errorString = u"%1: scheme not allowed: only http and https URLs with a host are read"_s.arg(urlText);
             return result;
         }
         if (!QCoreApplication::instance()) {
@@ -481,7 +481,7 @@ UrlFetcher::Result UrlFetcher::get(const QString &urlText, const HeaderList &hea
         const QDeadlineTimer deadline(m_limits.deadlineMs);
         for (int redirects = 0;; ++redirects) {
             if (deadline.hasExpired()) {
-                result.errorString = u"%1: the fetch did not finish within %2 ms"_s.arg(
+                result.errorString = u"%1: timed out: the fetch did not finish within %2 ms"_s.arg(
                     shownUrl(url)).arg(m_limits.deadlineMs);
                 return result;
             }
@@ -493,7 +493,7 @@ UrlFetcher::Result UrlFetcher::get(const QString &urlText, const HeaderList &hea
                 return result;
             };
             if (redirects >= m_limits.maxRedirects)
-                return refuse(u"more than %1 redirects"_s.arg(m_limits.maxRedirects));
+                return refuse(u"too many redirects: more than %1 redirects"_s.arg(m_limits.maxRedirects));
             if (hop.location.trimmed().isEmpty())
                 return refuse(u"a redirect without a target"_s);
             const QUrl target = url.resolved(QUrl::fromEncoded(hop.location.trimmed()));
@@ -526,6 +526,9 @@ bool UrlFetcher::readText(const QString &urlText, QString *text, int *encodingNu
         *encodingNumber = ok ? number : 0;
     if (error)
         *error = ok ? QString() : problem;
+    // Callers that answer only "failed" leave the reason to this one line.
+    if (!ok)
+        ErrorLog::err(lcScript(), kClassWords, u"readText", problem);
     return ok;
 }
 

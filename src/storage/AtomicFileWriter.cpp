@@ -117,10 +117,23 @@ void AtomicFileWriter::discard()
     }
 }
 
+bool AtomicFileWriter::writeFile(const QString &targetPath, const QByteArray &data, QString *error,
+                                 bool syncToDisk)
+{
+    return writeChunks(targetPath, data, {}, error, syncToDisk);
+}
+
 bool AtomicFileWriter::writeInChunks(const QString &targetPath, const QByteArray &data,
                                      const ChunkHandler &afterChunk, QString *error)
 {
+    return writeChunks(targetPath, data, afterChunk, error, true);
+}
+
+bool AtomicFileWriter::writeChunks(const QString &targetPath, const QByteArray &data,
+                                   const ChunkHandler &afterChunk, QString *error, bool syncToDisk)
+{
     AtomicFileWriter writer(targetPath);
+    writer.setSyncToDisk(syncToDisk);
     const auto failed = [&] {
         if (error)
             *error = writer.errorString();

@@ -31,12 +31,19 @@ public:
     void discard();
     QString errorString() const { return m_error; }
 
+    // The one way a single file is written: the whole of data, atomically;
+    // false with the reason (naming the file) in error.
+    static bool writeFile(const QString &targetPath, const QByteArray &data, QString *error = nullptr,
+                          bool syncToDisk = true);
+
     // data in pieces of PackageEntries::kChunkSize, afterChunk called after
     // each; empty data gives an empty file and no call. Null data is refused.
     static bool writeInChunks(const QString &targetPath, const QByteArray &data,
                               const ChunkHandler &afterChunk, QString *error = nullptr);
 
 private:
+    static bool writeChunks(const QString &targetPath, const QByteArray &data, const ChunkHandler &afterChunk,
+                            QString *error, bool syncToDisk);
     bool fail(const QString &what);
 
     QString m_targetPath;

@@ -12,8 +12,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -30,6 +32,16 @@ int exchangePaths(const QByteArray &first, const QByteArray &second)
     return ::renameat2(AT_FDCWD, first.constData(), AT_FDCWD, second.constData(), RENAME_EXCHANGE);
 #else
     return int(::syscall(SYS_renameat2, AT_FDCWD, first.constData(), AT_FDCWD, second.constData(), 1u << 1));
+#endif
+}
+
+// Fails with EEXIST when anything took the name meanwhile.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+#ifdef RENAME_NOREPLACE
+    return ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+#else
+    return int(::syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), 1u << 0));
 #endif
 }
 
@@ -58,6 +70,14 @@ bool removeTree(const QByteArray &path)
     return ::nftw(path.constData(), removeOne, 16, FTW_DEPTH | FTW_PHYS) == 0;
 }
 
+// A temporary folder is claimed by its saver with a flock on the folder
+// itself, which the kernel drops when the saver dies; an unclaimed one is
+// what a killed save left.
+bool claimFolder(int folderFd)
+{
+    return ::flock(folderFd, LOCK_EX | LOCK_NB) == 0;
+}
+
 } // namespace
 
 struct AtomicPackageWriter::Run
@@ -68,6 +88,7 @@ struct AtomicPackageWriter::Run
     QString name;
     FileDescriptor workingFolder;
     FileDescriptor temporary;
+    FileDescriptor claim; // holds the temporary's flock until the end
     FileDescriptor parent;
     QList<PackageEntries::Entry> entries;
     mode_t folderMode = 0755;
@@ -126,6 +147,7 @@ bool AtomicPackageWriter::writePackage(const QString &workingFolderPath, const Q
     if (!run.parent.isValid())
         return fail(run, u"cannot open the folder \"%1\""_s.arg(parentPath));
     run.hadOld = exists(run.packagePath);
+    removeAbandonedTemporaries(parentPath, run.name);
 
     if (!step(Step::CreateTemporary))
         return fail(run, u"cannot make a folder beside \"%1\""_s.arg(packagePath));
@@ -137,6 +159,9 @@ bool AtomicPackageWriter::writePackage(const QString &workingFolderPath, const Q
     run.temporary = FileDescriptor::openDirectory(QFile::decodeName(pattern));
     if (!run.temporary.isValid())
         return fail(run, u"cannot open the new package folder"_s);
+    run.claim.reset(::fcntl(run.temporary.get(), F_DUPFD_CLOEXEC, 0));
+    if (!run.claim.isValid() || !claimFolder(run.claim.get()))
+        return fail(run, u"cannot lock the new package folder"_s);
 
     if (!copyFiles(run))
         return false;
@@ -235,7 +260,15 @@ bool AtomicPackageWriter::swapIntoPlace(Run &run)
         return true;
     }
 
-    if (!step(Step::MoveNewIntoPlace) || !renamePath(run.temporaryPath, run.packagePath))
+    if (!step(Step::MoveNewIntoPlace))
+        return fail(run, u"cannot move the new package into place"_s);
+    // A new package never replaces one that appeared while it was built.
+    int moved = renameNoReplace(run.temporaryPath, run.packagePath);
+    if (moved != 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
+        moved = exists(run.packagePath) ? (errno = EEXIST, -1) : ::rename(run.temporaryPath, run.packagePath);
+    if (moved != 0 && errno == EEXIST)
+        return fail(run, u"%1 exists already: another program made it meanwhile"_s.arg(QFile::decodeName(run.packagePath)), false);
+    if (moved != 0)
         return fail(run, u"cannot move the new package into place"_s);
     if (!step(Step::SyncParent) || !run.parent.sync()) {
         const int syncError = errno;
@@ -245,6 +278,38 @@ bool AtomicPackageWriter::swapIntoPlace(Run &run)
         return fail(run, u"cannot sync the package's folder"_s);
     }
     return true;
+}
+
+int AtomicPackageWriter::removeAbandonedTemporaries(const QString &folderPath, const QString &packageName)
+{
+    const FileDescriptor folder = FileDescriptor::openDirectory(folderPath);
+    const int listingFd = folder.isValid() ? ::fcntl(folder.get(), F_DUPFD_CLOEXEC, 0) : -1;
+    DIR *directory = listingFd >= 0 ? ::fdopendir(listingFd) : nullptr;
+    if (!directory) {
+        if (listingFd >= 0)
+            ::close(listingFd);
+        return 0;
+    }
+    const QByteArray prefix = QFile::encodeName(PackageEntries::transientName(packageName, u"saving", u""));
+    QList<QByteArray> abandoned;
+    while (const dirent *item = ::readdir(directory)) {
+        const QByteArray name(item->d_name);
+        if (!name.startsWith(prefix) || !PackageEntries::isTransientName(QFile::decodeName(name)))
+            continue;
+        FileDescriptor candidate(::openat(folder.get(), item->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (candidate.isValid() && claimFolder(candidate.get()))
+            abandoned.append(name);
+    }
+    ::closedir(directory);
+    int removed = 0;
+    for (const QByteArray &name : std::as_const(abandoned)) {
+        if (removeTree(QFile::encodeName(folderPath) + '/' + name))
+            ++removed;
+        else
+            ErrorLog::err(lcStorage(), kClassWords, u"removeAbandonedTemporaries",
+                          u"cannot remove \"%1\": %2"_s.arg(QFile::decodeName(name), FileDescriptor::lastError()));
+    }
+    return removed;
 }
 
 bool AtomicPackageWriter::restoreLoneBackup(const QString &packagePath)

@@ -42,6 +42,10 @@ public:
     bool writePackage(const QString &workingFolderPath, const QString &packagePath);
 
     static QString backupPath(const QString &packagePath) { return packagePath + QStringLiteral(".bak"); }
+    // Removes the hidden ".NAME.saving-*" folders beside a package that no
+    // running save holds (a killed save leaves a whole copy there); answers
+    // how many went.
+    static int removeAbandonedTemporaries(const QString &folderPath, const QString &packageName);
     // Puts back "NAME.bak" when a save was cut off between its two renames
     // (no NAME, a NAME.bak folder); true when it did so.
     static bool restoreLoneBackup(const QString &packagePath);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,6 +55,87 @@ FileDescriptor FileDescriptor::openRegularFileAt(int directoryFd, const QString 
     if (size)
         *size = qint64(status.st_size);
     return file;
+}
+
+// Why a path that exists is not a regular file, in words a user knows.
+static QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a pipe (fifo), not a file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device, not a file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket, not a file");
+    return QStringLiteral("not a regular file");
+}
+
+FileDescriptor FileDescriptor::openRegularFile(const QString &path, qint64 *size, QString *error)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    FileDescriptor file(fd);
+    struct stat status;
+    if (!file.isValid() || ::fstat(fd, &status) != 0) {
+        if (errno == ENOENT)
+            *error = QStringLiteral("no such file");
+        else
+            *error = lastError();
+        return FileDescriptor();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        *error = kindOf(status.st_mode);
+        return FileDescriptor();
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (size)
+        *size = qint64(status.st_size);
+    return file;
+}
+
+bool FileDescriptor::readRegularFile(const QString &path, qint64 cap, QByteArray *bytes, QString *error)
+{
+    QString reason;
+    qint64 size = 0;
+    FileDescriptor file = openRegularFile(path, &size, &reason);
+    if (file.isValid() && size > cap)
+        reason = QStringLiteral("more than %1 bytes").arg(cap);
+    else if (file.isValid() && file.readAtMost(cap, bytes, &reason))
+        return true;
+    *error = QStringLiteral("%1: %2").arg(path, reason);
+    return false;
+}
+
+bool FileDescriptor::readAtMost(qint64 cap, QByteArray *bytes, QString *error)
+{
+    static constexpr qint64 kPiece = 1 << 16;
+    QByteArray data;
+    for (;;) {
+        const qint64 room = std::min<qint64>(kPiece, cap + 1 - data.size());
+        const qsizetype before = data.size();
+        data.resize(before + qsizetype(room));
+        const qint64 got = read(data.data() + before, room);
+        data.resize(before + qsizetype(std::max<qint64>(got, 0)));
+        if (got < 0) {
+            *error = lastError();
+            return false;
+        }
+        if (got == 0)
+            break;
+        if (data.size() > cap) {
+            *error = QStringLiteral("more than %1 bytes").arg(cap);
+            return false;
+        }
+    }
+    // Null means "no file" to many callers; an empty file is not that.
+    *bytes = data.isNull() ? QByteArray("") : data;
+    return true;
 }
 
 int FileDescriptor::release()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,6 +23,16 @@ public:
     // name inside the directory opened read-only when it is a regular file;
     // a symbolic link, a device, a fifo or a folder gives an invalid one.
     static FileDescriptor openRegularFileAt(int directoryFd, const QString &name, qint64 *size = nullptr);
+    // Like openRegularFileAt, for a path a user gave (links followed); on
+    // failure error says why, naming no path.
+    static FileDescriptor openRegularFile(const QString &path, qint64 *size, QString *error);
+
+    // The whole file when it is a regular file of at most cap bytes; error
+    // (naming the path) otherwise. Never blocks on a fifo, never reads past
+    // cap + 1 bytes, so a device or a growing file cannot exhaust memory.
+    static bool readRegularFile(const QString &path, qint64 cap, QByteArray *bytes, QString *error);
+    // The rest of this descriptor, refused (false, error a reason) past cap bytes.
+    bool readAtMost(qint64 cap, QByteArray *bytes, QString *error);
 
     bool isValid() const { return m_fd >= 0; }
     int get() const { return m_fd; }

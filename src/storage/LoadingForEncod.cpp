@@ -2,6 +2,8 @@
 
 #include "AtomicFileWriter.h"
 #include "AtomicPackageWriter.h"
+#include "document/DocumentSource.h"
+#include "platform/KeyedUnarchiver.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
@@ -45,8 +47,11 @@ bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
 {
     return ErrorLog::guarded(lcStorage(), kClassWords, u"openWorkWrapperFileObject", false, [&] {
         indicatorAtStep(kStepStart, 100.0, kLoading);
+        m_failureReason.clear();
         const auto failed = [&] {
-            indicatorAtStep(kStepFailed, 100.0, kLoading);
+            if (m_failureReason.isEmpty())
+                m_failureReason = u"the package cannot be read"_s;
+            indicatorAtStep(kStepFailed, 100.0, m_failureReason);
             return false;
         };
 
@@ -61,9 +66,10 @@ bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
             wrapper = DirectoryWrapper::wrapperAtPath(wrapper->path());
         m_workFileAtWrapper = std::move(wrapper);
 
-        confirmFileAtWrapper();
+        if (!confirmFileAtWrapper())
+            return failed();
         indicatorAtStep(kStepCopy, 0.0, kLoading);
-        if (!loadFileAtWrapper())
+        if (!loadFileAtWrapper() || !confirmRootIsReadable())
             return failed();
 
         center().post(kResultNotification, m_cachesFolderID);
@@ -71,20 +77,46 @@ bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
     });
 }
 
+bool LoadingForEncod::failWith(const QString &reason)
+{
+    m_failureReason = reason;
+    return false;
+}
+
 bool LoadingForEncod::confirmFileAtWrapper()
 {
     try {
-        if (!m_workFileAtWrapper->isDirectory() || !m_workFileAtWrapper->isReadable()) {
-            ErrorLog::numbered(lcStorage(), 931, u"confirm file at wrapper");
-            m_wrapperSize = 0.0;
-            return false;
+        m_wrapperSize = 0.0;
+        if (!m_workFileAtWrapper->isDirectory() || !m_workFileAtWrapper->isReadable())
+            return failWith(u"%1 is not a readable folder"_s.arg(m_workFileAtWrapper->path()));
+        // Any folder would otherwise open as an empty document.
+        if (!m_workFileAtWrapper->hasMember(PackageEntries::rootFileName()))
+            return failWith(u"%1 is not a document: it holds no %2"_s.arg(m_workFileAtWrapper->path(),
+                                                                          PackageEntries::rootFileName()));
+        for (const DirectoryWrapper::Member &member : m_workFileAtWrapper->members()) {
+            if (PackageEntries::documentEntryCap(member.name) > 0)
+                m_wrapperSize += double(member.size);
         }
-        m_wrapperSize = double(m_workFileAtWrapper->fileSize());
         return true;
     } catch (...) {
         ErrorLog::numbered(lcStorage(), 931, u"confirm file at wrapper");
         return false;
     }
+}
+
+bool LoadingForEncod::confirmRootIsReadable()
+{
+    const QString name = PackageEntries::rootFileName();
+    QByteArray bytes;
+    QString error;
+    FileDescriptor file = FileDescriptor::openRegularFile(m_userFileCachesFolderPath + u'/' + name, nullptr, &error);
+    if (!file.isValid() || !file.readAtMost(PackageEntries::documentEntryCap(name), &bytes, &error))
+        return failWith(u"%1 cannot be read: %2"_s.arg(name, error));
+    if (bytes.isEmpty())
+        return failWith(u"%1 is empty"_s.arg(name));
+    if (!KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, u"documentSource"_s, &error))
+        return failWith(u"%1 cannot be read: %2"_s.arg(name, error));
+    return true;
 }
 
 void LoadingForEncod::reportCopied()
@@ -100,9 +132,15 @@ bool LoadingForEncod::loadFileAtWrapper()
     bool copiedAny = false;
     bool failedAny = false;
     for (const DirectoryWrapper::Member &member : m_workFileAtWrapper->members()) {
+        // Anything else in the folder is no part of the document.
+        const qint64 cap = PackageEntries::documentEntryCap(member.name);
+        if (cap == 0)
+            continue;
+        if (member.size > cap)
+            return failWith(u"%1 is larger than %2 bytes"_s.arg(member.name).arg(cap));
         bool loaded = false;
         try {
-            loaded = loadMember(member);
+            loaded = loadMember(member, cap);
             if (!loaded)
                 ErrorLog::numbered(lcStorage(), 931, u"load file at wrapper:bool load");
         } catch (...) {
@@ -114,14 +152,11 @@ bool LoadingForEncod::loadFileAtWrapper()
     return copiedAny && !failedAny;
 }
 
-bool LoadingForEncod::loadMember(const DirectoryWrapper::Member &member)
+bool LoadingForEncod::loadMember(const DirectoryWrapper::Member &member, qint64 cap)
 {
     FileDescriptor source = m_workFileAtWrapper->openMember(member.name);
-    if (!source.isValid()) {
-        ErrorLog::err(lcStorage(), kClassWords, u"loadFileAtWrapper",
-                      u"cannot open \"%1\": %2"_s.arg(member.name, FileDescriptor::lastError()));
-        return false;
-    }
+    if (!source.isValid())
+        return failWith(u"%1 cannot be opened: %2"_s.arg(member.name, FileDescriptor::lastError()));
 
     const qint64 firstHalf = member.size / 2;
     m_writeFileSize += double(firstHalf);
@@ -132,21 +167,21 @@ bool LoadingForEncod::loadMember(const DirectoryWrapper::Member &member)
     target.setSyncToDisk(false);
     bool written = target.open();
     QByteArray buffer(PackageEntries::kChunkSize, Qt::Uninitialized);
+    qint64 copied = 0;
     while (written) {
         const qint64 got = source.read(buffer.data(), buffer.size());
-        if (got < 0) {
-            ErrorLog::err(lcStorage(), kClassWords, u"loadFileAtWrapper",
-                          u"cannot read \"%1\": %2"_s.arg(member.name, FileDescriptor::lastError()));
-            return false;
-        }
+        if (got < 0)
+            return failWith(u"%1 cannot be read: %2"_s.arg(member.name, FileDescriptor::lastError()));
         if (got == 0)
             break;
+        // The listing's size is no bound: the file may grow while it is copied.
+        copied += got;
+        if (copied > cap)
+            return failWith(u"%1 is larger than %2 bytes"_s.arg(member.name).arg(cap));
         written = target.write(buffer.constData(), got);
     }
-    if (!written || !target.commit()) {
-        ErrorLog::err(lcStorage(), kClassWords, u"loadFileAtWrapper", target.errorString());
-        return false;
-    }
+    if (!written || !target.commit())
+        return failWith(target.errorString());
 
     m_writeFileSize += double(member.size - firstHalf);
     reportCopied();

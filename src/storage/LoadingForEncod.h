@@ -8,8 +8,9 @@
 
 class NotificationCenter;
 
-// Opens a package (task 101): copies each of its regular files into the
-// document's working folder, streamed, and announces the filled folder with
+// Opens a package (task 101): copies each entry a package may hold into the
+// document's working folder, streamed and size-capped, checks that the root
+// can be read, and announces the filled folder with
 // "notifLoadingWrapperDirectory".
 class LoadingForEncod : public TaskWorker
 {
@@ -32,11 +33,15 @@ public:
     const DirectoryWrapperPtr &workFileAtWrapper() const { return m_workFileAtWrapper; }
     double wrapperSize() const { return m_wrapperSize; }
     double writeFileSize() const { return m_writeFileSize; }
+    // Why the last open failed, naming the file; also the failure step's message.
+    QString failureReason() const { return m_failureReason; }
 
 private:
     bool confirmFileAtWrapper();
     bool loadFileAtWrapper();
-    bool loadMember(const DirectoryWrapper::Member &member);
+    bool loadMember(const DirectoryWrapper::Member &member, qint64 cap);
+    bool confirmRootIsReadable();
+    bool failWith(const QString &reason);
     void reportCopied();
     NotificationCenter &center() const;
 
@@ -46,4 +51,5 @@ private:
     double m_wrapperSize = 0.0;
     double m_writeFileSize = 0.0;
     NotificationCenter *m_center = nullptr;
+    QString m_failureReason;
 };

@@ -1,6 +1,8 @@
 #include "PackageEntries.h"
 
 #include "FileDescriptor.h"
+#include "list/ListItemsSource.h"
+#include "platform/KeyedUnarchiver.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 
@@ -28,6 +30,21 @@ static QString printableName(QByteArrayView bytes)
             text += QLatin1Char(byte);
     }
     return text;
+}
+
+qint64 PackageEntries::documentEntryCap(QStringView name)
+{
+    // The root and the protection record hold directories and a verifier,
+    // never rows; the caps are far above any real one.
+    if (name == rootFileName())
+        return qint64(64) << 20;
+    if (name == conditionFileName())
+        return qint64(1) << 20;
+    static constexpr QStringView kListSuffix = u".listItems";
+    if (name.endsWith(kListSuffix)
+        && ListItemsSource::isListItemIDString(name.chopped(kListSuffix.size()).toString()))
+        return KeyedUnarchiver::Limits().maxBytes;
+    return 0;
 }
 
 bool PackageEntries::isIgnoredName(QStringView name)

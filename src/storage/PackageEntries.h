@@ -27,6 +27,10 @@ public:
     static QString conditionFileName() { return QStringLiteral("conditionOfTheFile.pagestyle"); }
     static QString packageExtension() { return QStringLiteral("pgcd"); }
 
+    // The most bytes a package entry of this name may hold; 0 for a name a
+    // package never holds (which is then never copied out of one).
+    static qint64 documentEntryCap(QStringView name);
+
     // Files the desktop platform may place in a package.
     static bool isIgnoredName(QStringView name);
     // A plain file name: not empty, not "." or "..", no path separator, no

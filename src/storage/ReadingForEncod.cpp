@@ -103,12 +103,11 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
         file.close();
         indicatorAtStep(kStepRead, 100.0, kReading);
 
-        QString error;
-        std::unique_ptr<ListItem> decoded
-            = KeyedUnarchiver::unarchivedObject<ListItem>(std::as_const(bytes), kListItemKey, &error);
-        bytes = QByteArray();
+        KeyedUnarchiver unarchiver(std::move(bytes));
+        std::unique_ptr<ListItem> decoded = unarchiver.decodeTopLevelObject<ListItem>(kListItemKey);
         if (!decoded) {
-            ErrorLog::err(lcStorage(), kClassWords, operation, error);
+            ErrorLog::err(lcStorage(), kClassWords, operation,
+                          unarchiver.isValid() ? u"the list file holds no list"_s : unarchiver.errorString());
             return true;
         }
         const QVariantMap result = {

@@ -66,14 +66,16 @@ void SaveForEncod::indicatorAtStep(int step, double count, const QString &messag
 bool SaveForEncod::saveWorkWrapperFileObject(const QVariantMap &task)
 {
     bool saved = false;
+    m_failureReason.clear();
     try {
         saved = saveSteps(task);
     } catch (...) {
         ErrorLog::numbered(lcStorage(), 933, u"save work wrapper file object");
         saved = false;
     }
+    // The reason rides on the failure step, for front ends that print it.
     if (!saved)
-        indicatorAtStep(kStepFailed, 100.0, QString());
+        indicatorAtStep(kStepFailed, 100.0, m_failureReason);
     return saved;
 }
 
@@ -141,8 +143,10 @@ bool SaveForEncod::saveEncodDataAtData(const QByteArray &data)
         ErrorLog::numbered(lcStorage(), 933, u"save encod data at data");
         return false;
     }
-    if (!written)
+    if (!written) {
         ErrorLog::err(lcStorage(), kClassWords, u"saveEncodDataAtData", error);
+        m_failureReason = error;
+    }
     return written;
 }
 
@@ -160,6 +164,6 @@ bool SaveForEncod::saveWrapperFile()
     m_packageWriter.setProgressHandler({});
     m_fileWrapperSize = double(m_packageWriter.totalSize());
     if (!written)
-        ErrorLog::err(lcStorage(), kClassWords, u"saveWrapperFile", m_packageWriter.errorString());
+        m_failureReason = m_packageWriter.errorString();
     return written;
 }

@@ -59,4 +59,5 @@ private:
     double m_workWrapperSize = 0.0;
     AtomicPackageWriter m_packageWriter;
     NotificationCenter *m_center = nullptr;
+    QString m_failureReason;
 };

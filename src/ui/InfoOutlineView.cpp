@@ -1,7 +1,7 @@
 #include "InfoOutlineView.h"
 
 #include "app/MyDocument.h"
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "list/ListItemsSource.h"
 

@@ -2,7 +2,7 @@
 
 #include "convert/CSVtoLMSConversion.h"
 #include "convert/CsvLineSplitter.h"
-#include "document/WorkOfCachesFolder.h"
+#include "platform/WorkOfCachesFolder.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TextCodec.h"

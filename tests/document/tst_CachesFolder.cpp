@@ -1,7 +1,7 @@
-#include "document/ImportFilePath.h"
-#include "document/OpenPanelPresenter.h"
+#include "platform/ImportFilePath.h"
+#include "platform/OpenPanelPresenter.h"
 #include "document/RootCachesFolder.h"
-#include "document/WorkOfCachesFolder.h"
+#include "platform/WorkOfCachesFolder.h"
 #include "prefs/GeneralObject.h"
 
 #include "support/TestSupport.h"

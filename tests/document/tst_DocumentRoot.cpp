@@ -1,4 +1,4 @@
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "document/FileAttribute.h"
 #include "document/MainSplitSource.h"

@@ -1,4 +1,4 @@
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "list/ItemsEditingSource.h"
 #include "list/ListItemsSource.h"
 #include "platform/AlertSheetModal.h"

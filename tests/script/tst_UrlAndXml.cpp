@@ -231,7 +231,7 @@ void tst_UrlAndXml::refusedUrls()
         const QString url = QString::fromLatin1(text);
         QVERIFY2(!UrlFetcher::isAllowedUrl(QUrl(url)), text);
         const UrlFetcher::Result result = UrlFetcher().get(url);
-        QVERIFY2(!result.ok && result.body.isEmpty() && !result.errorString.isEmpty(), text);
+        QVERIFY2(!result.ok && result.body.isEmpty() && result.errorString.contains(u"scheme not allowed"_s), text);
         ImportURLWorkFormula formula;
         QVERIFY2(!formula.connectionURLConnectionOfXMLToPath(url), text);
     }
@@ -274,7 +274,7 @@ void tst_UrlAndXml::redirects()
 
     const UrlFetcher::Result loop = UrlFetcher().get(m_server.url("/loop"));
     QVERIFY(!loop.ok);
-    QVERIFY2(loop.errorString.contains(u"more than 5 redirects"_s), qPrintable(loop.errorString));
+    QVERIFY2(loop.errorString.contains(u"too many redirects"_s), qPrintable(loop.errorString));
     QCOMPARE(m_server.hits("/loop"), 6);
 }
 
@@ -284,11 +284,11 @@ void tst_UrlAndXml::timeOutsAndCaps()
         const char *path;
         const char *reason;
     };
-    for (const Case &c : {Case{"/silent", "no data arrived"}, Case{"/stall", "no data arrived"},
-                          Case{"/trickle", "did not finish within 700 ms"},
-                          Case{"/huge-announced", "announces 1000000000 bytes"},
-                          Case{"/huge-streamed", "larger than 65536 bytes"},
-                          Case{"/bomb", "inflated response is larger than 65536"}}) {
+    for (const Case &c : {Case{"/silent", "timed out: no data arrived"}, Case{"/stall", "timed out: no data arrived"},
+                          Case{"/trickle", "timed out: the fetch did not finish within 700 ms"},
+                          Case{"/huge-announced", "over the size cap: the response announces 1000000000 bytes"},
+                          Case{"/huge-streamed", "over the size cap: the response is larger than 65536 bytes"},
+                          Case{"/bomb", "over the size cap: the inflated response is larger than 65536"}}) {
         QElapsedTimer clock;
         clock.start();
         const UrlFetcher::Result result = UrlFetcher(shortLimits()).get(m_server.url(c.path));

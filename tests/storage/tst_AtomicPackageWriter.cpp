@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "document/DocumentSource.h"
+#include "platform/KeyedArchiver.h"
 #include "platform/NotificationCenter.h"
 #include "storage/AtomicPackageWriter.h"
 #include "storage/DirectoryWrapper.h"
@@ -33,19 +35,26 @@ Files summary(const Files &files)
     return summarised;
 }
 
+// A root that opening accepts; the two packages differ in their other entries.
+QByteArray rootBytes()
+{
+    DocumentSource root;
+    return KeyedArchiver::archivedData(root, u"documentSource");
+}
+
 const Files &oldContents()
 {
-    static const Files files = {{u"documentSource.pagestyle"_s, "old root"},
-                                {u"only-old.listItems"_s, QByteArray(3000, 'o')}};
+    static const Files files = {{u"documentSource.pagestyle"_s, rootBytes()},
+                                {u"id7.listItems"_s, QByteArray(3000, 'o')}};
     return files;
 }
 
 const Files &newContents()
 {
-    static const Files files = {{u"documentSource.pagestyle"_s, QByteArray(2 * 1048576 + 5, 'n')},
+    static const Files files = {{u"documentSource.pagestyle"_s, rootBytes()},
                                 {u"conditionOfTheFile.pagestyle"_s, "protection"},
-                                {u"id1.listItems"_s, "list one"},
-                                {u"empty"_s, ""}};
+                                {u"id1.listItems"_s, QByteArray(2 * 1048576 + 5, 'n')},
+                                {u"id2.listItems"_s, ""}};
     return files;
 }
 
@@ -140,15 +149,17 @@ private Q_SLOTS:
 
         QList<qint64> progress;
         AtomicPackageWriter writer;
+        const qint64 root = rootBytes().size();
         writer.setProgressHandler([&](qint64 copied, qint64 total) {
-            QCOMPARE(total, 2 * 1048576 + 5 + 10 + 8);
+            QCOMPARE(total, 2 * 1048576 + 5 + 10 + root);
             progress.append(copied);
         });
         QVERIFY(writer.writePackage(scene.work, scene.package));
         QCOMPARE(filesIn(scene.package), newFiles());
         QCOMPARE(entriesOf(scene.dir.path()), (QStringList{u"Doc.pgcd"_s, u"work"_s}));
         // Name order; 1 MiB chunks.
-        QCOMPARE(progress, (QList<qint64>{10, 1048576 + 10, 2 * 1048576 + 10, 2 * 1048576 + 15, 2 * 1048576 + 23}));
+        QCOMPARE(progress, (QList<qint64>{10, 10 + root, 1048576 + 10 + root, 2 * 1048576 + 10 + root,
+                                          2 * 1048576 + 15 + root}));
         struct stat status;
         QCOMPARE(::stat(QFile::encodeName(scene.package).constData(), &status), 0);
         QCOMPARE(status.st_mode & 07777, mode_t(0750));

@@ -1,7 +1,9 @@
 #include "support/TestSupport.h"
 
+#include "document/DocumentSource.h"
 #include "list/ListItem.h"
 #include "platform/ArchivableSnapshot.h"
+#include "platform/KeyedArchiver.h"
 #include "platform/NotificationCenter.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/DirectoryWrapper.h"
@@ -105,9 +107,16 @@ ArchivableSnapshotPtr rootOfSize(qsizetype bytes)
     return std::make_shared<BytesSnapshot>(bytes - overhead);
 }
 
-ArchivableSnapshotPtr listRoot(const ListItemPtr &list)
+// A root that opening accepts.
+ArchivableSnapshotPtr documentRoot()
 {
-    return std::make_shared<ArchivableSnapshotOf<ListItem>>(list, list->tableItemObjectArray().size());
+    return std::make_shared<ArchivableSnapshotOf<DocumentSource>>(std::make_shared<const DocumentSource>(), 0);
+}
+
+QByteArray documentRootBytes()
+{
+    DocumentSource root;
+    return KeyedArchiver::archivedData(root, u"documentSource");
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -230,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(writeList(writeTask(work, u"id1.listItems"_s, makeList(3))).answer);
         QVERIFY(writeList(writeTask(work, u"id2.listItems"_s, makeList(2, u"second"_s))).answer);
 
-        const Outcome saved = save(saveTask(work, package, listRoot(makeList(4))));
+        const Outcome saved = save(saveTask(work, package, documentRoot()));
         QVERIFY(saved.answer);
         QCOMPARE(saved.recorder->results, QVariantList{5});
         QCOMPARE(saved.recorder->steps.first(), 93301);
@@ -294,21 +303,29 @@ private Q_SLOTS:
         const QString work = dir.filePath(u"work"_s);
         QVERIFY(QDir().mkpath(package));
         QVERIFY(QDir().mkpath(work));
-        writeFile(package + u"/documentSource.pagestyle"_s, QByteArray(300, 'a'));
+        const QByteArray root = documentRootBytes();
+        const double r = double(root.size());
+        writeFile(package + u"/documentSource.pagestyle"_s, root);
         writeFile(package + u"/id1.listItems"_s, QByteArray(100, 'b'));
         writeFile(package + u"/.DS_Store"_s, QByteArray(1000, 'c'));
+        // Not an entry of a document: never copied, never counted.
+        writeFile(package + u"/notes.txt"_s, QByteArray(5000, 'd'));
 
         QVariantMap task = loadTask(work, package);
         task.insert(u"cachesFolderID"_s, 9);
         const Outcome loaded = load(task);
         QVERIFY(loaded.answer);
+        QVERIFY(!QFile::exists(work + u"/notes.txt"_s));
         QCOMPARE(loaded.recorder->steps.first(), 10101);
-        QCOMPARE(loaded.recorder->countsOf(10102), (QList<double>{0, 37.5, 75, 87.5, 100}));
+        const auto percent = [&](double bytes, double total) { return bytes / total * 100.0; };
+        QCOMPARE(loaded.recorder->countsOf(10102),
+                 (QList<double>{0, percent(double(root.size() / 2), r + 100), 100.0 * r / (r + 100),
+                                percent(r + 50, r + 100), 100}));
         QCOMPARE(loaded.recorder->messages, QStringList(6, u"Loading"_s));
         QCOMPARE(loaded.recorder->results, QVariantList{9});
         // A half of an odd length is rounded down, the rest comes after the write.
         writeFile(package + u"/id1.listItems"_s, QByteArray(101, 'b'));
-        QCOMPARE(load(loadTask(work, package)).recorder->countsOf(10102).at(3), 100.0 * 350 / 401);
+        QCOMPARE(load(loadTask(work, package)).recorder->countsOf(10102).at(3), percent(r + 50, r + 101));
 
         const auto failsWith10105 = [](const QVariantMap &request) {
             const Outcome outcome = load(request);

@@ -4,7 +4,7 @@
 #include "PreviewTableModel.h"
 #include "SearchCriteriaModel.h"
 
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "document/DocumentSource.h"
 #include "list/ListItemsSource.h"
 #include "list/SearchEditingSource.h"

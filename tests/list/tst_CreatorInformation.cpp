@@ -1,7 +1,7 @@
 #include "support/StoredKeys.h"
 #include "support/TestSupport.h"
 
-#include "document/CreatorInformation.h"
+#include "list/CreatorInformation.h"
 #include "platform/DateText.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"

@@ -1,0 +1,101 @@
+#include "ScriptRequestResponder.h"
+
+#include "platform/NotificationCenter.h"
+#include "script/FunctionCommand.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kCachesFolderID = u"cachesFolderID"_s;
+} // namespace
+
+ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 cachesFolderID,
+                                               NotificationCenter *center, std::optional<Row> selectedItem)
+    : m_list(snapshot),
+      m_cachesFolderID(cachesFolderID),
+      m_center(center ? center : &NotificationCenter::defaultCenter()),
+      m_selectedItem(std::move(selectedItem)),
+      m_thread(QThread::currentThread())
+{
+    // No receiver: the handler runs synchronously on the posting thread, and
+    // only posts from this responder's own thread are its to answer.
+    m_token = m_center->addObserver(FunctionCommand::kDevelopNotification, nullptr,
+                                    [this](const Notification &notification) {
+        if (QThread::currentThread() != m_thread)
+            return;
+        const QVariantMap request = notification.object.toMap();
+        if (request.isEmpty())
+            return;
+        const int requested = request.value(kCachesFolderID).toInt();
+        if (requested != 0 && m_cachesFolderID != 0 && requested != m_cachesFolderID)
+            return;
+        const QVariantMap answer = loadingCodeDivideInTwoSource(request);
+        m_center->post(FunctionCommand::kAnswerNotification, answer.isEmpty() ? QVariant() : QVariant(answer));
+    });
+}
+
+ScriptRequestResponder::~ScriptRequestResponder()
+{
+    m_center->removeObserver(m_token);
+}
+
+QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantMap &request)
+{
+    QVariantMap answer = request;
+    const int command = request.value(u"commandNumber"_s).toInt();
+    switch (command) {
+    case 1: {
+        const QString title = request.value(u"answerObject"_s).toString();
+        QVariantList values;
+        values.reserve(m_list.rowCount());
+        for (qsizetype row = 0; row < m_list.rowCount(); ++row)
+            values.append(m_list.rowAt(row).cellText(title).toString());
+        answer.insert(u"answerType"_s, FunctionCommand::kAnswerArray);
+        answer.insert(u"answerObject"_s, values);
+        return answer;
+    }
+    case 4: {
+        if (!request.value(u"commandText"_s).toString().contains(u"items:editing:title:"_s))
+            return answer;
+        if (!m_selectedItem) {
+            m_missedSelectedItem = true;
+            return {};
+        }
+        const QString title = request.value(u"answerObject"_s).toString();
+        if (m_selectedItem->contains(title)) {
+            answer.insert(u"answerType"_s, FunctionCommand::kAnswerString);
+            answer.insert(u"answerObject"_s, m_selectedItem->cellText(title).toString());
+        }
+        return answer;
+    }
+    case 240: {
+        const qsizetype row = request.value(u"row"_s).toLongLong();
+        if (row >= 0 && row < m_list.rowCount()) {
+            const QString text = m_list.rowAt(row).cellText(request.value(u"title"_s).toString()).toString();
+            if (!text.isEmpty()) {
+                answer.insert(u"answerType"_s, FunctionCommand::kAnswerString);
+                answer.insert(u"answerObject"_s, text);
+            }
+        }
+        return answer;
+    }
+    case 250: {
+        const qsizetype row = request.value(u"row"_s).toLongLong();
+        const QString title = request.value(u"title"_s).toString();
+        const QVariant item = request.value(u"itemObject"_s);
+        if (row < 0 || row >= m_list.rowCount() || title.isEmpty() || item.typeId() != QMetaType::QString
+            || item.toString().isEmpty())
+            return {};
+        const AttributedText value(item.toString());
+        // The snapshot's rows detach from the live list once, on the first
+        // write; every later write touches one row.
+        Row changed = m_list.rowAt(row);
+        changed.setCell(title, value);
+        m_list.replaceRow(row, changed);
+        m_writes.append({row, m_list.itemIDOfRow(changed).toString(), title, value, true});
+        return answer;
+    }
+    default:
+        return answer;
+    }
+}

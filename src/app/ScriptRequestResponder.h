@@ -1,0 +1,48 @@
+#pragma once
+
+#include "list/CellEdit.h"
+#include "list/ListItem.h"
+#include "list/Row.h"
+
+#include <QList>
+#include <QThread>
+#include <QVariantMap>
+
+#include <optional>
+
+class NotificationCenter;
+
+// Answers an option run's requests ("developFunctionSourceDictionaryNotif")
+// over a copy-on-write snapshot of a list, on the thread that runs the
+// option, so a run never waits for the window's thread. It reads its own
+// writes; the writes are kept in order to be handed back to the document as
+// one change.
+class ScriptRequestResponder
+{
+public:
+    // Observes requests posted on the calling thread from now on. `selectedItem`
+    // is the item open in the item editor when the run started, if any.
+    ScriptRequestResponder(const ListItem &snapshot, qint32 cachesFolderID, NotificationCenter *center,
+                           std::optional<Row> selectedItem = std::nullopt);
+    ~ScriptRequestResponder();
+    ScriptRequestResponder(const ScriptRequestResponder &) = delete;
+    ScriptRequestResponder &operator=(const ScriptRequestResponder &) = delete;
+
+    // The answer to one request; an empty map is "no answer" (the request fails).
+    QVariantMap loadingCodeDivideInTwoSource(const QVariantMap &request);
+
+    const ListItem &list() const { return m_list; }
+    const CellEditList &writes() const { return m_writes; }
+    // A request wanted the item editor's item and none was open.
+    bool missedSelectedItem() const { return m_missedSelectedItem; }
+
+private:
+    ListItem m_list;
+    qint32 m_cachesFolderID = 0;
+    NotificationCenter *m_center;
+    std::optional<Row> m_selectedItem;
+    QThread *m_thread;
+    quint64 m_token = 0;
+    CellEditList m_writes;
+    bool m_missedSelectedItem = false;
+};

@@ -1,0 +1,6 @@
+#include "ListNotifier.h"
+
+ListNotifier::ListNotifier(QObject *parent) : QObject(parent)
+{
+    qRegisterMetaType<ListChange>();
+}

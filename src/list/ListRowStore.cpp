@@ -1,0 +1,329 @@
+#include "ListRowStore.h"
+
+#include "ListNotifier.h"
+
+#include <algorithm>
+
+ListRowStore::ListRowStore() = default;
+ListRowStore::~ListRowStore() = default;
+
+ListRowStore::ListRowStore(const ListRowStore &other)
+    : m_rows(other.m_rows),
+      m_searchRows(other.m_searchRows),
+      m_indicationMode(other.m_indicationMode),
+      m_itemIDTitle(other.m_itemIDTitle)
+{
+}
+
+ListRowStore &ListRowStore::operator=(const ListRowStore &other)
+{
+    if (this == &other)
+        return *this;
+    m_rows = other.m_rows;
+    m_searchRows = other.m_searchRows;
+    m_indicationMode = other.m_indicationMode;
+    m_itemIDTitle = other.m_itemIDTitle;
+    m_ids.invalidate();
+    searchChanged();
+    announce(ListChange::Kind::Reset);
+    return *this;
+}
+
+ListRowStore::ListRowStore(ListRowStore &&other) noexcept
+    : m_rows(std::move(other.m_rows)),
+      m_searchRows(std::move(other.m_searchRows)),
+      m_indicationMode(other.m_indicationMode),
+      m_itemIDTitle(std::move(other.m_itemIDTitle)),
+      m_notifier(std::move(other.m_notifier))
+{
+}
+
+// The notifier stays with this store: views listen to the object, not to
+// whatever value it holds.
+ListRowStore &ListRowStore::operator=(ListRowStore &&other) noexcept
+{
+    if (this == &other)
+        return *this;
+    m_rows = std::move(other.m_rows);
+    m_searchRows = std::move(other.m_searchRows);
+    m_indicationMode = other.m_indicationMode;
+    m_itemIDTitle = std::move(other.m_itemIDTitle);
+    m_ids.invalidate();
+    other.m_ids.invalidate();
+    searchChanged();
+    other.searchChanged();
+    announce(ListChange::Kind::Reset);
+    return *this;
+}
+
+void ListRowStore::setItemIDTitle(const QString &title)
+{
+    if (title == m_itemIDTitle)
+        return;
+    m_itemIDTitle = title;
+    m_ids.invalidate();
+}
+
+void ListRowStore::setRows(RowList rows)
+{
+    m_rows = std::move(rows);
+    m_searchRows.clear();
+    m_ids.invalidate();
+    searchChanged();
+    announce(ListChange::Kind::Reset);
+}
+
+QStringView ListRowStore::itemIDOfRow(qsizetype row) const
+{
+    if (!containsRow(row) || m_itemIDTitle.isEmpty())
+        return {};
+    return m_rows.at(row).cellText(m_itemIDTitle);
+}
+
+qsizetype ListRowStore::rowOfItemID(QStringView itemID) const
+{
+    return m_ids.find(m_rows, m_itemIDTitle, itemID);
+}
+
+void ListRowStore::setSearchRows(QList<qsizetype> rows)
+{
+    rows.removeIf([this](qsizetype row) { return !containsRow(row); });
+    m_searchRows = std::move(rows);
+    searchChanged();
+    announce(ListChange::Kind::Preview);
+}
+
+void ListRowStore::setIndicationMode(bool state)
+{
+    if (state == m_indicationMode)
+        return;
+    m_indicationMode = state;
+    if (!m_searchRows.isEmpty())
+        announce(ListChange::Kind::Preview);
+}
+
+qsizetype ListRowStore::searchPositionOfRow(qsizetype row) const
+{
+    if (!containsRow(row) || m_searchRows.isEmpty())
+        return -1;
+    const std::lock_guard lock(m_positionsMutex);
+    if (m_searchPositions.empty()) {
+        m_searchPositions.assign(size_t(m_rows.size()), 0);
+        for (qsizetype position = m_searchRows.size() - 1; position >= 0; --position)
+            m_searchPositions[size_t(m_searchRows.at(position))] = quint32(position + 1);
+    }
+    return qsizetype(m_searchPositions[size_t(row)]) - 1;
+}
+
+qsizetype ListRowStore::previewCount() const
+{
+    return showsSearchResult() ? m_searchRows.size() : m_rows.size();
+}
+
+qsizetype ListRowStore::previewRowAt(qsizetype position) const
+{
+    if (position < 0 || position >= previewCount())
+        return -1;
+    return showsSearchResult() ? m_searchRows.at(position) : position;
+}
+
+qsizetype ListRowStore::previewPositionOfRow(qsizetype row) const
+{
+    if (!containsRow(row))
+        return -1;
+    return showsSearchResult() ? searchPositionOfRow(row) : row;
+}
+
+Row ListRowStore::replaceRow(qsizetype row, const Row &value, bool announceIt)
+{
+    if (!containsRow(row))
+        return {};
+    Row old = std::exchange(m_rows[row], value);
+    if (old.cellText(m_itemIDTitle) != value.cellText(m_itemIDTitle))
+        m_ids.invalidate();
+    if (announceIt)
+        announce(ListChange::Kind::Cells, row, row);
+    return old;
+}
+
+quint32 ListRowStore::setIndication(qsizetype row, quint32 mark)
+{
+    if (!containsRow(row))
+        return 0;
+    const quint32 old = m_rows.at(row).indication();
+    m_rows[row].setIndication(mark);
+    announce(ListChange::Kind::Marks, row, row);
+    return old;
+}
+
+QList<quint32> ListRowStore::setAllIndications(quint32 mark)
+{
+    QList<quint32> old;
+    old.reserve(m_rows.size());
+    for (Row &row : m_rows) {
+        old.append(row.indication());
+        if (row.indication() != mark || !row.hasIndication())
+            row.setIndication(mark);
+    }
+    if (!m_rows.isEmpty())
+        announce(ListChange::Kind::Marks, 0, m_rows.size() - 1);
+    return old;
+}
+
+void ListRowStore::restoreIndications(const QList<quint32> &marks)
+{
+    const qsizetype count = std::min(marks.size(), m_rows.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        if (m_rows.at(i).indication() != marks.at(i))
+            m_rows[i].setIndication(marks.at(i));
+    }
+    if (count > 0)
+        announce(ListChange::Kind::Marks, 0, count - 1);
+}
+
+void ListRowStore::insertRows(qsizetype row, const RowList &rows)
+{
+    if (rows.isEmpty())
+        return;
+    row = std::clamp<qsizetype>(row, 0, m_rows.size());
+    const bool searchShown = showsSearchResult();
+    m_rows.insert(row, rows.size(), Row());
+    std::copy(rows.begin(), rows.end(), m_rows.begin() + row);
+    for (qsizetype &searchRow : m_searchRows) {
+        if (searchRow >= row)
+            searchRow += rows.size();
+    }
+    rowsMoved();
+    if (searchShown)
+        announce(ListChange::Kind::Preview);
+    else
+        announce(ListChange::Kind::RowsInserted, row, row + rows.size() - 1);
+}
+
+RowList ListRowStore::removeRows(qsizetype row, qsizetype count)
+{
+    if (!containsRow(row) || count <= 0)
+        return {};
+    count = std::min(count, m_rows.size() - row);
+    const bool searchShown = showsSearchResult();
+    RowList removed = m_rows.mid(row, count);
+    m_rows.remove(row, count);
+    m_searchRows.removeIf([&](qsizetype searchRow) { return searchRow >= row && searchRow < row + count; });
+    for (qsizetype &searchRow : m_searchRows) {
+        if (searchRow >= row + count)
+            searchRow -= count;
+    }
+    rowsMoved();
+    if (searchShown)
+        announce(ListChange::Kind::Preview);
+    else
+        announce(ListChange::Kind::RowsRemoved, row, row + count - 1);
+    return removed;
+}
+
+QList<qsizetype> ListRowStore::permutePreview(const QList<qsizetype> &order)
+{
+    if (!isPermutation(order, previewCount()) || order.isEmpty())
+        return {};
+    if (showsSearchResult()) {
+        QList<qsizetype> searchRows(order.size());
+        for (qsizetype i = 0; i < order.size(); ++i)
+            searchRows[i] = m_searchRows.at(order.at(i));
+        m_searchRows = std::move(searchRows);
+        searchChanged();
+    } else {
+        RowList rows;
+        rows.reserve(m_rows.size());
+        for (qsizetype from : order)
+            rows.append(m_rows.at(from));
+        m_rows = std::move(rows);
+        // The search result follows its rows to their new places.
+        const QList<qsizetype> newPlace = inverse(order);
+        for (qsizetype &searchRow : m_searchRows)
+            searchRow = newPlace.at(searchRow);
+        rowsMoved();
+    }
+    ListChange change;
+    change.kind = ListChange::Kind::Layout;
+    change.permutation = order;
+    announce(change);
+    return inverse(order);
+}
+
+void ListRowStore::prependSearchRow(qsizetype row)
+{
+    if (!containsRow(row))
+        return;
+    m_searchRows.prepend(row);
+    searchChanged();
+    announce(ListChange::Kind::Preview);
+}
+
+bool ListRowStore::removeSearchPosition(qsizetype position)
+{
+    if (position < 0 || position >= m_searchRows.size())
+        return false;
+    m_searchRows.removeAt(position);
+    searchChanged();
+    announce(ListChange::Kind::Preview);
+    return true;
+}
+
+ListNotifier *ListRowStore::notifier()
+{
+    if (!m_notifier)
+        m_notifier = std::make_unique<ListNotifier>();
+    return m_notifier.get();
+}
+
+void ListRowStore::announce(const ListChange &change) const
+{
+    if (m_notifier)
+        Q_EMIT m_notifier->changed(change);
+}
+
+void ListRowStore::announce(ListChange::Kind kind, qsizetype first, qsizetype last, qsizetype column) const
+{
+    if (!m_notifier)
+        return;
+    ListChange change;
+    change.kind = kind;
+    change.firstRow = first;
+    change.lastRow = last;
+    change.column = column;
+    Q_EMIT m_notifier->changed(change);
+}
+
+QList<qsizetype> ListRowStore::inverse(const QList<qsizetype> &order)
+{
+    QList<qsizetype> result(order.size());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        result[order.at(i)] = i;
+    return result;
+}
+
+bool ListRowStore::isPermutation(const QList<qsizetype> &order, qsizetype size)
+{
+    if (order.size() != size)
+        return false;
+    std::vector<bool> seen(size_t(size), false);
+    for (qsizetype from : order) {
+        if (from < 0 || from >= size || seen[size_t(from)])
+            return false;
+        seen[size_t(from)] = true;
+    }
+    return true;
+}
+
+void ListRowStore::searchChanged()
+{
+    const std::lock_guard lock(m_positionsMutex);
+    m_searchPositions.clear();
+    m_searchPositions.shrink_to_fit();
+}
+
+void ListRowStore::rowsMoved()
+{
+    m_ids.invalidate();
+    searchChanged();
+}

@@ -1,0 +1,287 @@
+#include "support/RichList.h"
+#include "convert/CSVtoLMSConversion.h"
+#include "convert/OutputConverterFile.h"
+#include "list/ListItem.h"
+#include "platform/AlertSheetModal.h"
+#include "platform/ArchiveArray.h"
+#include "platform/ArchiveCompression.h"
+#include "platform/ArchiveRowTable.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PolicyAlertPresenter.h"
+
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::unique_ptr<ListItem> roundTrip(const ListItem &list, QString *error)
+{
+    const QByteArray bytes = ArchiveCompression::compress(KeyedArchiver::archivedData(list, u"listItem", error));
+    return KeyedUnarchiver::unarchivedObject<ListItem>(bytes, u"listItem", error);
+}
+
+// The row table as stored, read without the codec.
+struct StoredRows
+{
+    static QString archiveClassName() { return u"ListItem"_s; }
+    bool initWithCoder(const ArchiveDecoder &coder)
+    {
+        table = coder.decodeRowTable(u"tableItemObjectArray");
+        plain = coder.decodeArray(u"tableItemObjectArray");
+        return true;
+    }
+    ArchiveRowTable table;
+    ArchiveArray plain;
+};
+
+qint64 peakResidentKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+class tst_RowTableCodec : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        enableIsolatedTestEnvironment();
+        AlertSheetModal::setPresenter(&m_alerts);
+    }
+    void cleanupTestCase() { AlertSheetModal::setPresenter(nullptr); }
+
+    void rowsReadBackAsWritten()
+    {
+        // Mixed titles fall back to one dictionary a row.
+        QString error;
+        const ListItem rich = richList();
+        auto back = roundTrip(rich, &error);
+        QVERIFY2(back, qPrintable(error));
+        QCOMPARE(back->tableItemObjectArray(), rich.tableItemObjectArray());
+
+        // One set of titles: a row table, marks, options and runs included.
+        ListItem uniform = rich;
+        RowList rows = uniform.tableItemObjectArray();
+        rows.removeLast();
+        uniform.registerTableItemObjectArray(rows);
+        const QByteArray bytes = KeyedArchiver::archivedData(uniform, u"listItem");
+        const auto stored = KeyedUnarchiver::unarchivedObject<StoredRows>(bytes, u"listItem");
+        QVERIFY(stored && stored->table.isValid());
+        QCOMPARE(stored->table.rowCount(), rows.size());
+        QCOMPARE(stored->table.markTitle(), Row::kIndicationKey);
+        QCOMPARE(stored->table.cellAt(3, 3), QByteArrayView("𠮷野家"));
+        // Generic readers still see an array of dictionaries.
+        QCOMPARE(stored->plain.size(), rows.size());
+        QCOMPARE(stored->plain.kindAt(1), ArchiveKind::Dictionary);
+        QCOMPARE(stored->plain.dictionaryAt(1).decodeAttributedText(u"Note"), rows.at(1).cell(u"Note"));
+        QCOMPARE(stored->plain.dictionaryAt(2).decodeInt32(u"NSRIndication"), 2);
+
+        back = roundTrip(uniform, &error);
+        QVERIFY2(back, qPrintable(error));
+        QCOMPARE(back->tableItemObjectArray(), rows);
+        QVERIFY(!back->tableItemObjectArray().at(1).cell(u"Note").hasOnlyDefaultAttributes());
+        QCOMPARE(back->tableItemObjectArray().at(0).schema().data(),
+                 back->tableItemObjectArray().at(5).schema().data());
+
+        // Rows without marks, and rows with no cells at all.
+        ListItem unmarked;
+        const RowSchema::Ptr schema = RowSchema::make({u"A"_s});
+        unmarked.registerTableItemObjectArray({Row::fromTexts(schema, {u"x"}, 0, false),
+                                               Row::fromTexts(schema, {u""}, 0, false)});
+        back = roundTrip(unmarked, &error);
+        QVERIFY(back && back->tableItemObjectArray() == unmarked.tableItemObjectArray());
+        QVERIFY(!back->tableItemObjectArray().at(0).hasIndication());
+        ListItem empty;
+        empty.registerTableItemObjectArray({Row::fromTexts(RowSchema::empty(), {}, 4, true)});
+        back = roundTrip(empty, &error);
+        QVERIFY(back && back->tableItemObjectArray() == empty.tableItemObjectArray());
+    }
+
+    void filesOfTheEarlierFormatStillOpen()
+    {
+        const QByteArray bytes = readFile(QFINDTESTDATA("../data/archive/rich-list-per-row.listItems"));
+        QVERIFY(!bytes.isEmpty());
+        QString error;
+        const auto list = KeyedUnarchiver::unarchivedObject<ListItem>(bytes, u"listItem", &error);
+        QVERIFY2(list, qPrintable(error));
+        const ListItem expected = richList();
+        QCOMPARE(list->tableItemObjectArray(), expected.tableItemObjectArray());
+        QCOMPARE(list->columnTitlesArray(), expected.columnTitlesArray());
+        QCOMPARE(list->columnTitlesDic(), expected.columnTitlesDic());
+    }
+
+    void hostileFilesFailCleanly()
+    {
+        const QString manifest = QFINDTESTDATA("../data/hostile/archive/cases.json");
+        QVERIFY(!manifest.isEmpty());
+        const QJsonArray cases = QJsonDocument::fromJson(readFile(manifest)).array();
+        QVERIFY(cases.size() >= 10);
+        for (const QJsonValue &entry : cases) {
+            const QString name = entry[u"file"].toString();
+            const QByteArray bytes = readFile(QFileInfo(manifest).dir().filePath(name));
+            QVERIFY2(!bytes.isEmpty(), qPrintable(name));
+            // Generous bounds: they catch a reader that builds what the file
+            // claims (minutes, gigabytes), not a slow machine.
+            const qint64 peakBefore = peakResidentKiB();
+            QElapsedTimer timer;
+            timer.start();
+            QString error;
+            const auto list = KeyedUnarchiver::unarchivedObject<ListItem>(bytes, u"listItem", &error);
+            QVERIFY2(!list, qPrintable(name));
+            QVERIFY2(error.startsWith(u"archive: ") && error.contains(entry[u"error"].toString()),
+                     qPrintable(name + u": "_s + error));
+            QVERIFY2(timer.elapsed() < 60000, qPrintable(name));
+            QVERIFY2(peakResidentKiB() - peakBefore < 1024 * 1024, qPrintable(name));
+        }
+    }
+
+    void expansionBudgetFollowsSizeAndMemory()
+    {
+        const qint64 MiB = qint64(1) << 20;
+        // Small files get the floor, larger ones a multiple, memory caps both.
+        QCOMPARE(KeyedUnarchiver::expansionBudget(1000, 64 * 1024 * MiB), 256 * MiB);
+        QCOMPARE(KeyedUnarchiver::expansionBudget(100 * MiB, 64 * 1024 * MiB), 6400 * MiB);
+        QCOMPARE(KeyedUnarchiver::expansionBudget(100 * MiB, 1024 * MiB), 512 * MiB);
+        QCOMPARE(KeyedUnarchiver::expansionBudget(qint64(1) << 50, qint64(1) << 62), qint64(1) << 46);
+
+        // Row tables count against the budget too.
+        ListItem list;
+        const RowSchema::Ptr schema = RowSchema::make({u"A"_s, u"B"_s});
+        RowList rows(20000, Row::fromTexts(schema, {u"same", u"x"}, 0, true));
+        list.registerTableItemObjectArray(rows);
+        KeyedUnarchiver::Limits tight;
+        tight.maxExpansion = MiB / 2;
+        const QByteArray bytes = KeyedArchiver::archivedData(list, u"listItem");
+        QVERIFY(KeyedUnarchiver(bytes).isValid());
+        KeyedUnarchiver refused(bytes, tight);
+        QVERIFY(!refused.isValid());
+        QVERIFY(refused.errorString().contains(u"budget"));
+    }
+
+    void csvSurvivesPackageByteForByte()
+    {
+        // Quotes, empty cells, line breaks, Japanese, then marks, runs and a
+        // retitled column: the stored list exports as the list did.
+        QTemporaryDir dir;
+        const QString source = dir.filePath(u"in.csv"_s);
+        const QByteArray csv = "id,name,note\n1,,\"say \"\"hi\"\", then go\"\n2,\"two\nlines\",\xe6\x97\xa5\n3,x,";
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(csv);
+        file.close();
+        CSVtoLMSConversion reader;
+        reader.setNotificationCenter(&m_center);
+        QString error;
+        const auto imported = reader.importFile(source, true, &error);
+        QVERIFY2(imported, qPrintable(error));
+        QCOMPARE(exportAll(*imported, dir.filePath(u"direct.csv"_s)), csv);
+
+        auto stored = roundTrip(*imported, &error);
+        QVERIFY2(stored, qPrintable(error));
+        QCOMPARE(exportAll(*stored, dir.filePath(u"stored.csv"_s)), csv);
+
+        ListItem edited = *imported;
+        RowList rows = edited.tableItemObjectArray();
+        Row::RenameMemo memo;
+        for (Row &row : rows) {
+            row.renameKey(u"note", u"remark"_s, &memo);
+            row.setIndication(2);
+        }
+        AttributedText styled(u"x"_s);
+        TextAttributes italic;
+        italic.italic = true;
+        styled.setAttributes(0, 1, TextAttributes::make(italic));
+        rows[2].setCell(u"name"_s, styled);
+        edited.registerTableItemObjectArray(rows);
+        QStringList titles = edited.columnTitlesArray();
+        titles.replace(titles.indexOf(u"note"_s), u"remark"_s);
+        edited.registerColumnTitlesArray(titles);
+        stored = roundTrip(edited, &error);
+        QVERIFY2(stored, qPrintable(error));
+        QCOMPARE(stored->tableItemObjectArray(), rows);
+        QCOMPARE(exportAll(*stored, dir.filePath(u"edited.csv"_s)),
+                 exportAll(edited, dir.filePath(u"edited-direct.csv"_s)));
+    }
+
+    void samplesSurviveTheCommandLine()
+    {
+        const QString tool = QCoreApplication::applicationDirPath() + u"/../src/cli/rowsmith-cli"_s;
+        if (!QFile::exists(tool))
+            QSKIP("rowsmith-cli is not built beside the tests");
+        QTemporaryDir dir;
+        const auto run = [&](const QStringList &arguments) {
+            QProcess process;
+            process.start(tool, arguments);
+            return process.waitForFinished(60000) && process.exitCode() == 0;
+        };
+        const QStringList samples = {u"shop.csv"_s, u"products-sjis.csv"_s};
+        for (const QString &name : samples) {
+            const QString sample = QFINDTESTDATA(u"../../samples/"_s + name);
+            QVERIFY(!sample.isEmpty());
+            const QString title = QFileInfo(name).completeBaseName();
+            const QString package = dir.filePath(title + u".pgcd"_s);
+            const QStringList encoding = name.contains(u"sjis") ? QStringList{u"--encoding"_s, u"shift-jis"_s, u"--crlf"_s}
+                                                                : QStringList();
+            QVERIFY(run({u"new"_s, package, u"--import"_s, sample}));
+            QVERIFY(run(QStringList{u"export"_s, package, u"--list"_s, title, u"-o"_s, dir.filePath(u"a.csv"_s),
+                                    u"--all"_s} + encoding));
+            QVERIFY(run(QStringList{u"convert"_s, sample, u"-o"_s, dir.filePath(u"b.csv"_s), u"--all"_s}
+                        + encoding));
+            const QByteArray viaPackage = readFile(dir.filePath(u"a.csv"_s));
+            QVERIFY(!viaPackage.isEmpty());
+            QCOMPARE(viaPackage, readFile(dir.filePath(u"b.csv"_s)));
+        }
+    }
+
+private:
+    QByteArray exportAll(const ListItem &list, const QString &path)
+    {
+        ListItem marked = list;
+        RowList rows = marked.tableItemObjectArray();
+        for (Row &row : rows)
+            row.setIndication(1);
+        marked.registerTableItemObjectArray(rows);
+        OutputConverterFile writer;
+        writer.setNotificationCenter(&m_center);
+        writer.initializationUserObject();
+        const QVariantMap request = {{u"filePath"_s, path},
+                                     {u"fileType"_s, 0},
+                                     {u"encoding"_s, 0},
+                                     {u"lineFeedCode"_s, false},
+                                     {u"columnTitles"_s, marked.columnTitlesArray()},
+                                     {u"columnTitlesWidthDic"_s, marked.columnTitlesWidthDic()},
+                                     {u"itemObject"_s, QVariant::fromValue(rows)}};
+        return writer.exportWorkDictionary(request).success ? readFile(path) : QByteArray();
+    }
+
+    PolicyAlertPresenter m_alerts;
+    NotificationCenter m_center;
+};
+
+QTEST_GUILESS_MAIN(tst_RowTableCodec)
+#include "tst_RowTableCodec.moc"
