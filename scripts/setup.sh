@@ -11,6 +11,8 @@ packages=(
   libsodium-dev zlib1g-dev libzstd-dev
   clang libclang-rt-14-dev
   python3-pandas
+  libqt6svg6
+  xvfb xauth fonts-noto-cjk
 )
 
 missing=()

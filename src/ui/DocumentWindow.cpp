@@ -8,6 +8,8 @@
 #include "ListItemsView.h"
 #include "MainSplitter.h"
 #include "MessageBoxAlertPresenter.h"
+#include "PasswordPanelDialog.h"
+#include "ProgressPanelDialog.h"
 #include "PreviewPane.h"
 #include "SearchView.h"
 
@@ -107,6 +109,16 @@ DocumentWindow::DocumentWindow(DesktopApplication *application, MyDocumentContro
 
 DocumentWindow::~DocumentWindow()
 {
+    // The shared panels are shown on whichever window needs them; they
+    // outlive this one.
+    for (QWidget *panel : {static_cast<QWidget *>(m_application->progressPanel()),
+                           static_cast<QWidget *>(m_application->unlockPanel()),
+                           static_cast<QWidget *>(m_application->saveConfirmationPanel())}) {
+        if (panel && panel->parentWidget() == this) {
+            panel->hide();
+            panel->setParent(nullptr, panel->windowFlags());
+        }
+    }
     // The views read the document while they go; let them go first.
     delete m_splitter;
     m_splitter = nullptr;

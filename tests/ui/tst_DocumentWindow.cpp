@@ -187,6 +187,8 @@ void tst_DocumentWindow::importSaveCloseAndReopen()
     answers.clickInBox(u"saveOptionAlert"_s, u"Don't Save"_s);
     window->close();
     QTRY_VERIFY(guard.isNull());
+    // The shared progress panel was shown on that window and outlives it.
+    QVERIFY(app.progressPanel()->parentWidget() == nullptr);
 
     // Reopened: the list as saved, the unsaved flip gone.
     app.openPath(package);
