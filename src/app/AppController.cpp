@@ -28,6 +28,9 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QTimer>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
@@ -111,11 +114,11 @@ void AppController::awakeFromNib()
 {
     ErrorLog::guardedVoid(lcApp(), kClassWords, u"awakeFromNib", [&] {
         if (!m_observing) {
-            m_center->addObserver(QStringLiteral("requestOpenFileEvent"), this,
+            m_center->addObserver(NotificationName::requestOpenFileEvent, this,
                                   [this](const Notification &n) { answerPasswordWithOpenFileNotification(n); });
-            m_center->addObserver(QStringLiteral("notifLoadingWrapperDirectory"), this,
+            m_center->addObserver(NotificationName::notifLoadingWrapperDirectory, this,
                                   [this](const Notification &n) { loadingOfTheNotification(n); });
-            m_center->addObserver(QStringLiteral("notifIndicatorStepOfLoading"), this,
+            m_center->addObserver(NotificationName::notifIndicatorStepOfLoading, this,
                                   [this](const Notification &n) { loadingStepOfTheNotification(n); });
             m_observing = true;
         }
@@ -396,9 +399,9 @@ bool AppController::openFileWorkIndicatorPanel()
         // can be told from any other.
         const QVariantMap task{
             {QStringLiteral("folderPath"), folder},
-            {QStringLiteral("targeted"), 101},
-            {QStringLiteral("wrapper"), QVariant::fromValue(m_documentWrapper)},
-            {QStringLiteral("cachesFolderID"), m_loadingNumber},
+            {RequestKey::targeted, TaskCode::openPackage},
+            {RequestKey::wrapper, QVariant::fromValue(m_documentWrapper)},
+            {RequestKey::cachesFolderID, m_loadingNumber},
         };
         IndicatorController &indicator = IndicatorController::sharedController();
         m_loadingPath = m_userDocumentFilePath;

@@ -35,6 +35,9 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
@@ -42,10 +45,8 @@ namespace {
 const QString kClassWords = u"Document"_s;
 const QString kDocumentMessage = u"Document"_s;
 const QString kCachesFolderTitle = u"cachesID"_s;
-const QString kCachesFolderID = u"cachesFolderID"_s;
 const QString kDocumentFileName = u"documentFileName"_s;
 const QString kProtectKey = u"protectFileByPasswordWithState"_s;
-const QString kShowItemsStep = u"notifIndicatorStepOfShowItems"_s;
 constexpr int kMarkPanelRows = 99;
 
 } // namespace
@@ -213,15 +214,15 @@ void MyDocument::registerNotificationHandlers()
     const auto observe = [this](const QString &name, void (MyDocument::*handler)(const Notification &)) {
         m_center->addObserver(name, this, [this, handler](const Notification &n) { (this->*handler)(n); });
     };
-    observe(u"notifPasswordForSave"_s, &MyDocument::answerPasswordWithFilePathNotification);
-    observe(u"notifSaveWrapperDirectory"_s, &MyDocument::saveWrapperDirectoryOfTheNotification);
+    observe(NotificationName::notifPasswordForSave, &MyDocument::answerPasswordWithFilePathNotification);
+    observe(NotificationName::notifSaveWrapperDirectory, &MyDocument::saveWrapperDirectoryOfTheNotification);
     observe(u"deliverConversionFileOfTheFileEncoding"_s, &MyDocument::deliverConversionFileOfTheNotification);
-    observe(u"finishWriteListItemNotif"_s, &MyDocument::finishWriteListItemOfTheNotification);
-    observe(u"developExistingFileUnfoldNotif"_s, &MyDocument::developUnfoldOfTheNotification);
-    observe(u"developItemsSearchNotif"_s, &MyDocument::developItemsSearchOfTheNotification);
-    observe(u"developOptionObjectSourceNotif"_s, &MyDocument::developOptionObjectSourceOfTheNotification);
-    observe(u"showItemsPreTableViewNotif"_s, &MyDocument::showItemsPreTableViewOfTheNotification);
-    observe(u"outputConverterNotif"_s, &MyDocument::outputConverterOfTheNotification);
+    observe(NotificationName::finishWriteListItemNotif, &MyDocument::finishWriteListItemOfTheNotification);
+    observe(NotificationName::developExistingFileUnfoldNotif, &MyDocument::developUnfoldOfTheNotification);
+    observe(NotificationName::developItemsSearchNotif, &MyDocument::developItemsSearchOfTheNotification);
+    observe(NotificationName::developOptionObjectSourceNotif, &MyDocument::developOptionObjectSourceOfTheNotification);
+    observe(NotificationName::showItemsPreTableViewNotif, &MyDocument::showItemsPreTableViewOfTheNotification);
+    observe(NotificationName::outputConverterNotif, &MyDocument::outputConverterOfTheNotification);
 }
 
 void MyDocument::awakeFromNib()
@@ -308,10 +309,10 @@ bool MyDocument::readCurrentListItemFile(bool state)
         if (fileName.isEmpty())
             return false;
         return m_taskHandler(QVariantMap{
-            {kCachesFolderID, cachesFolderID()},
-            {u"targeted"_s, 243},
+            {RequestKey::cachesFolderID, cachesFolderID()},
+            {RequestKey::targeted, TaskCode::readListFile},
             {u"folderPath"_s, workingFolder()},
-            {u"filePass"_s, fileName},
+            {RequestKey::filePass, fileName},
             {kDocumentFileName, documentFileName()},
             {u"state"_s, state},
         });
@@ -349,11 +350,11 @@ bool MyDocument::storeCurrentListItem(const QString &title, bool askBeforeReplac
         }
         lists->setLogText();
         const bool sent = m_taskHandler(QVariantMap{
-            {kCachesFolderID, cachesFolderID()},
-            {u"targeted"_s, 242},
+            {RequestKey::cachesFolderID, cachesFolderID()},
+            {RequestKey::targeted, TaskCode::writeListFile},
             {u"folderPath"_s, workingFolder()},
-            {u"fileName"_s, ListItemsSource::listItemsFileName(lists->listItemIDString())},
-            {u"listItemSource"_s, QVariant::fromValue(ListItemPtr(std::make_shared<ListItem>(*list)))},
+            {RequestKey::fileName, ListItemsSource::listItemsFileName(lists->listItemIDString())},
+            {RequestKey::listItemSource, QVariant::fromValue(ListItemPtr(std::make_shared<ListItem>(*list)))},
             {kDocumentFileName, documentFileName()},
         });
         if (sent)
@@ -590,11 +591,11 @@ QVariantMap MyDocument::saveRequestForPath(const QString &path)
     const ArchivableSnapshotPtr root =
         std::make_shared<ArchivableSnapshotOf<DocumentSource>>(documentSource()->snapshot(), rows);
     return {
-        {kCachesFolderID, cachesFolderID()},
-        {u"targeted"_s, 202},
+        {RequestKey::cachesFolderID, cachesFolderID()},
+        {RequestKey::targeted, TaskCode::savePackage},
         {u"folderPath"_s, workingFolder()},
         {u"filePath"_s, path},
-        {u"documentSource"_s, QVariant::fromValue(root)},
+        {RequestKey::documentSource, QVariant::fromValue(root)},
     };
 }
 
@@ -613,7 +614,7 @@ void MyDocument::answerPasswordWithFilePathNotification(const Notification &noti
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"answerPasswordWithFilePathNotification", [&] {
         const QVariantMap answer = notification.object.toMap();
-        if (!isForThisDocument(answer.value(kCachesFolderID)))
+        if (!isForThisDocument(answer.value(RequestKey::cachesFolderID)))
             return;
         const bool protect = answer.value(u"Protect"_s).toBool();
         // The root records what was answered, so that its record and the
@@ -699,7 +700,7 @@ void MyDocument::deliverConversionFileOfTheNotification(const Notification &noti
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"deliverConversionFileOfTheNotification", [&] {
         const QVariantMap result = notification.object.toMap();
-        if (!isForThisDocument(result.value(kCachesFolderID)))
+        if (!isForThisDocument(result.value(RequestKey::cachesFolderID)))
             return;
         const ListItemPtr delivered = result.value(u"ListItem"_s).value<ListItemPtr>();
         if (result.value(kDocumentFileName).toString() == documentFileName() && delivered
@@ -736,7 +737,7 @@ void MyDocument::developUnfoldOfTheNotification(const Notification &notification
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"developUnfoldOfTheNotification", [&] {
         const QVariantMap result = notification.object.toMap();
-        if (!isForThisDocument(result.value(kCachesFolderID))
+        if (!isForThisDocument(result.value(RequestKey::cachesFolderID))
             || result.value(kDocumentFileName).toString() != documentFileName())
             return;
         indicatorAtStep(93203, 100, kDocumentMessage);
@@ -761,7 +762,7 @@ void MyDocument::developItemsSearchOfTheNotification(const Notification &notific
 {
     ErrorLog::guardedVoid(lcDocument(), kClassWords, u"developItemsSearchOfTheNotification", [&] {
         const QVariantMap result = notification.object.toMap();
-        if (!isForThisDocument(result.value(kCachesFolderID)))
+        if (!isForThisDocument(result.value(RequestKey::cachesFolderID)))
             return;
         window()->resetTable();
         // Row numbers are good while the rows are the ones the search read;
@@ -770,7 +771,7 @@ void MyDocument::developItemsSearchOfTheNotification(const Notification &notific
         if (!searched.isEmpty() && searched.constData() == listItem()->rowStore().rows().constData())
             listItem()->registerSearchResultRows(result.value(u"objectRows"_s).value<QList<qsizetype>>());
         else
-            listItem()->registerTableItemOfTheSearchObjectArray(result.value(u"objectArray"_s).value<RowList>());
+            listItem()->registerTableItemOfTheSearchObjectArray(result.value(RequestKey::objectArray).value<RowList>());
         listItem()->registerIndicationMode(true);
         indicatorAtStep(24405, 100, documentSource()->listItemsSource()->searchObjectTitle());
         window()->reloadObject();
@@ -841,7 +842,7 @@ void MyDocument::showItemsPreTableViewOfTheNotification(const Notification &noti
         const int value = notification.object.toInt(&ok);
         if (ok && (value == 0 || value == 1)) {
             const qsizetype count = listItem()->tableItemObjectArray().size();
-            const QVariantMap request{{u"itemCount"_s, count}, {u"targeted"_s, 710}, {u"showState"_s, value == 1}};
+            const QVariantMap request{{u"itemCount"_s, count}, {RequestKey::targeted, TaskCode::markAllRows}, {u"showState"_s, value == 1}};
             indicatorAtStep(71000, 0, QString());
             if (count > kMarkPanelRows)
                 selfIndicator(request);

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include "platform/RequestKey.h"
 
 class DocumentSource;
 class FileAttribute;

@@ -2,11 +2,12 @@
 
 #include "platform/NotificationCenter.h"
 #include "script/FunctionCommand.h"
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString kCachesFolderID = u"cachesFolderID"_s;
 } // namespace
 
 ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 cachesFolderID,
@@ -26,7 +27,7 @@ ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 
         const QVariantMap request = notification.object.toMap();
         if (request.isEmpty())
             return;
-        const int requested = request.value(kCachesFolderID).toInt();
+        const int requested = request.value(RequestKey::cachesFolderID).toInt();
         if (requested != 0 && m_cachesFolderID != 0 && requested != m_cachesFolderID)
             return;
         const QVariantMap answer = loadingCodeDivideInTwoSource(request);
@@ -42,16 +43,16 @@ ScriptRequestResponder::~ScriptRequestResponder()
 QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantMap &request)
 {
     QVariantMap answer = request;
-    const int command = request.value(u"commandNumber"_s).toInt();
+    const int command = request.value(RequestKey::commandNumber).toInt();
     switch (command) {
     case 1: {
-        const QString title = request.value(u"answerObject"_s).toString();
+        const QString title = request.value(RequestKey::answerObject).toString();
         QVariantList values;
         values.reserve(m_list.rowCount());
         for (qsizetype row = 0; row < m_list.rowCount(); ++row)
             values.append(m_list.rowAt(row).cellText(title).toString());
-        answer.insert(u"answerType"_s, FunctionCommand::kAnswerArray);
-        answer.insert(u"answerObject"_s, values);
+        answer.insert(RequestKey::answerType, FunctionCommand::kAnswerArray);
+        answer.insert(RequestKey::answerObject, values);
         return answer;
     }
     case 4: {
@@ -61,10 +62,10 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
             m_missedSelectedItem = true;
             return {};
         }
-        const QString title = request.value(u"answerObject"_s).toString();
+        const QString title = request.value(RequestKey::answerObject).toString();
         if (m_selectedItem->contains(title)) {
-            answer.insert(u"answerType"_s, FunctionCommand::kAnswerString);
-            answer.insert(u"answerObject"_s, m_selectedItem->cellText(title).toString());
+            answer.insert(RequestKey::answerType, FunctionCommand::kAnswerString);
+            answer.insert(RequestKey::answerObject, m_selectedItem->cellText(title).toString());
         }
         return answer;
     }
@@ -73,8 +74,8 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         if (row >= 0 && row < m_list.rowCount()) {
             const QString text = m_list.rowAt(row).cellText(request.value(u"title"_s).toString()).toString();
             if (!text.isEmpty()) {
-                answer.insert(u"answerType"_s, FunctionCommand::kAnswerString);
-                answer.insert(u"answerObject"_s, text);
+                answer.insert(RequestKey::answerType, FunctionCommand::kAnswerString);
+                answer.insert(RequestKey::answerObject, text);
             }
         }
         return answer;
@@ -82,7 +83,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
     case 250: {
         const qsizetype row = request.value(u"row"_s).toLongLong();
         const QString title = request.value(u"title"_s).toString();
-        const QVariant item = request.value(u"itemObject"_s);
+        const QVariant item = request.value(RequestKey::itemObject);
         if (row < 0 || row >= m_list.rowCount() || title.isEmpty() || item.typeId() != QMetaType::QString
             || item.toString().isEmpty())
             return {};

@@ -7,36 +7,38 @@
 #include "list/WritingForSearchObject.h"
 #include "storage/StorageWorkers.h"
 #include "tasks/TaskRunner.h"
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
 void TaskWorkers::registerListWorkers(TaskRunner &runner)
 {
-    if (!runner.hasWorker(244)) {
+    if (!runner.hasWorker(TaskCode::search)) {
         runner.registerWorker(
-            244, [] { return std::make_unique<WritingForSearchObject>(); },
+            TaskCode::search, [] { return std::make_unique<WritingForSearchObject>(); },
             [](const QVariantMap &task) {
-                const ListItemPtr list = task.value(u"listItemSource"_s).value<ListItemPtr>();
+                const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();
                 return list && list->tableItemObjectArray().size() > kSearchPanelRows;
             });
     }
     // The runner's own rule shows the panel for every retitling.
-    if (!runner.hasWorker(264))
-        runner.registerWorker(264, [] { return std::make_unique<ChangeTitleOfListItems>(); });
+    if (!runner.hasWorker(TaskCode::retitleColumns))
+        runner.registerWorker(TaskCode::retitleColumns, [] { return std::make_unique<ChangeTitleOfListItems>(); });
 }
 
 void TaskWorkers::registerConvertWorkers(TaskRunner &runner)
 {
     // The runner's own rule decides an import's panel by the source file's size.
-    if (!runner.hasWorker(240))
-        runner.registerWorker(240, [] { return std::make_unique<CSVtoLMSConversion>(); });
+    if (!runner.hasWorker(TaskCode::importFile))
+        runner.registerWorker(TaskCode::importFile, [] { return std::make_unique<CSVtoLMSConversion>(); });
     // Export requests carry their rows as a RowList, which the runner's
     // generic entry count does not know.
-    if (!runner.hasWorker(715)) {
+    if (!runner.hasWorker(TaskCode::exportRows)) {
         runner.registerWorker(
-            715, [] { return std::make_unique<OutputConverterFile>(); },
+            TaskCode::exportRows, [] { return std::make_unique<OutputConverterFile>(); },
             [](const QVariantMap &task) {
-                const QVariant rows = task.value(u"itemObject"_s);
+                const QVariant rows = task.value(RequestKey::itemObject);
                 const qsizetype count = rows.metaType() == QMetaType::fromType<RowList>()
                     ? rows.value<RowList>().size()
                     : rows.toList().size();

@@ -26,6 +26,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
@@ -182,10 +184,10 @@ int DocumentCommands::runNew(const QStringList &arguments)
     for (qsizetype i = 0; i < sources.size(); ++i) {
         const QString &source = sources.at(i);
         const bool imported = document->selfIndicator(QVariantMap{
-            {u"targeted"_s, 240},
-            {u"cachesFolderID"_s, document->cachesFolderID()},
-            {u"startSwitch"_s, 241},
-            {u"filePass"_s, QFileInfo(source).absoluteFilePath()},
+            {RequestKey::targeted, TaskCode::importFile},
+            {RequestKey::cachesFolderID, document->cachesFolderID()},
+            {RequestKey::startSwitch, 241},
+            {RequestKey::filePass, QFileInfo(source).absoluteFilePath()},
             {u"fileCachesFolderPathOfWork"_s, document->rootCachesFolder()->fileCachesFolderPathOfWork()},
             {u"documentFileName"_s, document->documentFileName()},
             {u"quotedFields"_s, parser.isSet(quoted)},

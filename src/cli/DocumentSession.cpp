@@ -31,6 +31,8 @@
 #include <QLockFile>
 
 #include <unistd.h>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
@@ -121,7 +123,7 @@ DocumentSession::~DocumentSession()
 
 bool DocumentSession::runInPlace(const QVariantMap &task)
 {
-    const int code = task.value(u"targeted"_s).toInt();
+    const int code = task.value(RequestKey::targeted).toInt();
     std::unique_ptr<TaskWorker> worker = IndicatorController::sharedController().taskRunner().makeWorker(code);
     if (!worker)
         return false;
@@ -179,7 +181,7 @@ MyDocument *DocumentSession::openList(const QString &path, const QString &title,
                          && !document->listItem()->tableItemObjectArray().isEmpty();
     bool delivered = current;
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    const auto token = center.addObserver(u"developExistingFileUnfoldNotif"_s, nullptr, [&](const Notification &n) {
+    const auto token = center.addObserver(NotificationName::developExistingFileUnfoldNotif, nullptr, [&](const Notification &n) {
         delivered = delivered || n.object.toMap().value(u"ListItem"_s).isValid();
     });
     const bool opened = document->openStoredListItem(title);
@@ -207,7 +209,7 @@ MyDocument *DocumentSession::openPackage(const QString &path)
     bool failed = false;
     QString reason;
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    const auto token = center.addObserver(u"notifIndicatorStepOfLoading"_s, nullptr, [&](const Notification &n) {
+    const auto token = center.addObserver(NotificationName::notifIndicatorStepOfLoading, nullptr, [&](const Notification &n) {
         if (n.object.toMap().value(u"step"_s).toInt() == kLoadFailed) {
             failed = true;
             reason = failureMessage(n);
@@ -277,7 +279,7 @@ bool DocumentSession::save(MyDocument *document, const QString &path)
     int result = 0;
     QString reason;
     NotificationCenter &center = NotificationCenter::defaultCenter();
-    const auto token = center.addObserver(u"notifIndicatorStepOfSave"_s, nullptr, [&](const Notification &n) {
+    const auto token = center.addObserver(NotificationName::notifIndicatorStepOfSave, nullptr, [&](const Notification &n) {
         const int step = n.object.toMap().value(u"step"_s).toInt();
         if (step == kSaveDone || step == kSaveFailed)
             result = step;

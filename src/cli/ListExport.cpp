@@ -8,6 +8,8 @@
 
 #include <QCommandLineParser>
 #include <QTextStream>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 namespace {
 
@@ -99,14 +101,14 @@ int ListExport::run(const ListItem &list, qsizetype rejectedOnImport, QTextStrea
     }
 
     const QVariantMap request{
-        {QStringLiteral("targeted"), 715},
+        {RequestKey::targeted, TaskCode::exportRows},
         {QStringLiteral("filePath"), m_target},
         {QStringLiteral("fileType"), listFile ? 1 : 0},
         {QStringLiteral("encoding"), m_encodingCode},
         {QStringLiteral("lineFeedCode"), m_crlfSet},
         {QStringLiteral("columnTitles"), list.columnTitlesArray()},
         {QStringLiteral("columnTitlesWidthDic"), list.columnTitlesWidthDic()},
-        {QStringLiteral("itemObject"), QVariant::fromValue(rows)},
+        {RequestKey::itemObject, QVariant::fromValue(rows)},
         {QStringLiteral("exportAllRows"), allUnmarked},
     };
     OutputConverterFile exporter;

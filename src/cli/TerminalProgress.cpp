@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <unistd.h>
+#include "platform/NotificationName.h"
 
 namespace {
 constexpr qint64 kQuietMsecs = 400;
@@ -16,11 +17,11 @@ TerminalProgress::TerminalProgress(const QString &label) : m_label(label)
     if (!m_enabled)
         return;
     m_timer.start();
-    const QStringList names{QStringLiteral("notifIndicatorStepOfConversion"),
-                            QStringLiteral("notifIndicatorStepOfOutput"),
-                            QStringLiteral("notifIndicatorStepOfSearch"),
-                            QStringLiteral("notifIndicatorStepOfReading"),
-                            QStringLiteral("notifIndicatorStepOfWriting")};
+    const QStringList names{NotificationName::notifIndicatorStepOfConversion,
+                            NotificationName::notifIndicatorStepOfOutput,
+                            NotificationName::notifIndicatorStepOfSearch,
+                            NotificationName::notifIndicatorStepOfReading,
+                            NotificationName::notifIndicatorStepOfWriting};
     // No receiver: the CLI runs its work on the main thread, so reports are
     // delivered synchronously while the work runs.
     for (const QString &name : names) {

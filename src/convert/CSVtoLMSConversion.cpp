@@ -17,14 +17,14 @@
 
 #include <algorithm>
 #include <optional>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kClassWords = u"CSVtoLMSConversion"_s;
-const QString kStepNotification = u"notifIndicatorStepOfConversion"_s;
-const QString kCancelNotification = u"notifCancelStepOfConversion"_s;
 const QString kDeliverNotification = u"deliverConversionFileOfTheFileEncoding"_s;
 const QString kListItemKey = u"ListItem"_s;
 const QString kErrorFileName = u"errString.text"_s;
@@ -125,7 +125,7 @@ void CSVtoLMSConversion::cancelStep()
 void CSVtoLMSConversion::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcConvert(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfConversion, step, count, message);
     });
 }
 
@@ -157,8 +157,8 @@ QString CSVtoLMSConversion::itemsMessage() const
 bool CSVtoLMSConversion::importFileObject(const QVariantMap &task)
 {
     return ErrorLog::guarded(lcConvert(), kClassWords, u"importFileObject", false, [&] {
-        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
-        if (task.value(u"startSwitch"_s).toInt() != kStartSwitch) {
+        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
+        if (task.value(RequestKey::startSwitch).toInt() != kStartSwitch) {
             fail(u"import refused: \"startSwitch\" is not 241"_s);
             return false;
         }
@@ -166,7 +166,7 @@ bool CSVtoLMSConversion::importFileObject(const QVariantMap &task)
             fail(u"import refused: no work folder"_s);
             return false;
         }
-        if (!registerConversionRelevantFilePath(task.value(u"filePass"_s).toString())) {
+        if (!registerConversionRelevantFilePath(task.value(RequestKey::filePass).toString())) {
             fail(u"import refused: no file path"_s);
             return false;
         }
@@ -252,7 +252,7 @@ bool CSVtoLMSConversion::encodingThreadOfTheCSVtoLMSConversion()
         // The flag, not this object, is captured: the centre may call the
         // handler on another thread while this converter is being destroyed.
         const NotificationCenter::Token token = center().addObserver(
-            kCancelNotification, nullptr,
+            NotificationName::notifCancelStepOfConversion, nullptr,
             [flag = m_runThread](const Notification &) { flag->store(false, std::memory_order_relaxed); });
         const auto cleanup = qScopeGuard([&] { center().removeObserver(token); });
 
@@ -451,7 +451,7 @@ bool CSVtoLMSConversion::deliverCSVtoLMSConversionFile()
         if (m_postResult) {
             try {
                 const QVariantMap result = {
-                    {u"cachesFolderID"_s, m_cachesFolderID},
+                    {RequestKey::cachesFolderID, m_cachesFolderID},
                     {u"documentFileName"_s, m_documentFileName},
                     {kListItemKey, QVariant::fromValue(ListItemPtr(item))},
                 };
@@ -517,7 +517,7 @@ bool CSVtoLMSConversion::encodingThreadOfThePGCLtoLMSConversion()
         indicatorAtStep(kStepFilling, 0.0, u""_s);
         if (m_postResult) {
             const QVariantMap result = {
-                {u"cachesFolderID"_s, m_cachesFolderID},
+                {RequestKey::cachesFolderID, m_cachesFolderID},
                 {u"documentFileName"_s, m_documentFileName},
                 {kListItemKey, QVariant::fromValue(ListItemPtr(m_listItem))},
             };

@@ -13,13 +13,12 @@
 #include "tasks/ProgressReport.h"
 
 #include <QSaveFile>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Output Converter File"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfOutput"_s;
-static const QString kResultNotification = u"outputConverterNotif"_s;
-static const QString kReplacedNotification = u"outputConverterReplacedCharactersNotif"_s;
 static const QString kCsvMessage = u"csv"_s;
 static const QString kListMessage = u"pgcl"_s;
 
@@ -136,7 +135,7 @@ std::optional<TextEncoding> OutputConverterFile::textEncodingForNumber(qint32 nu
 void OutputConverterFile::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcConvert(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfOutput, step, count, message);
     });
 }
 
@@ -174,13 +173,13 @@ OutputConverterFile::Result OutputConverterFile::exportWorkDictionary(const QVar
     result.success = written;
     if (written) {
         result.replacedCells = m_replacedCellCount;
-        center().post(kResultNotification, m_filePath);
+        center().post(NotificationName::outputConverterNotif, m_filePath);
         if (m_replacedCellCount > 0) {
             const QVariantMap replaced = {
                 {u"filePath"_s, m_filePath},
                 {u"replacedCells"_s, qint64(m_replacedCellCount)},
             };
-            center().post(kReplacedNotification, replaced);
+            center().post(NotificationName::outputConverterReplacedCharactersNotif, replaced);
         }
     } else {
         m_replacedCellCount = 0;
@@ -202,7 +201,7 @@ bool OutputConverterFile::storeRequest(const QVariantMap &request)
     registerLineFeedCode(request.value(u"lineFeedCode"_s).toBool());
     const bool titles = registerColumnTitlesArray(request.value(u"columnTitles"_s).toStringList());
 
-    const QVariant rows = request.value(u"itemObject"_s);
+    const QVariant rows = request.value(RequestKey::itemObject);
     if (rows.metaType() == QMetaType::fromType<RowList>()) {
         registerItemObjectArray(rows.value<RowList>());
     } else {

@@ -26,6 +26,8 @@ public:
     DocumentSource &operator=(const DocumentSource &) = delete;
 
     static QString archiveClassName() { return QStringLiteral("DocumentSource"); }
+    // The top-level key of documentSource.pagestyle.
+    static QString rootArchiveKey() { return QStringLiteral("documentSource"); }
     void encodeWithCoder(ArchiveEncoder &coder) const;
     bool initWithCoder(const ArchiveDecoder &coder);
 

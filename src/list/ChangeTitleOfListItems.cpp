@@ -10,12 +10,12 @@
 
 #include <algorithm>
 #include <map>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Change Title Of List Items"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfChangeTitle"_s;
-static const QString kResultNotification = u"developChangeTitleUnfoldNotif"_s;
 static const QString kStepMessage = u" "_s;
 
 enum : int { kStepEntry = 93601, kStepAccepted = 93602, kStepRewriting = 93603 };
@@ -174,7 +174,7 @@ bool ChangeTitleOfListItems::registerColumnTitlesWidthDic(const QVariantMap &wid
 void ChangeTitleOfListItems::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcList(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfChangeTitle, step, count, message);
     });
 }
 
@@ -184,7 +184,7 @@ void ChangeTitleOfListItems::cangeTitleOfListItemsObject(const QVariantMap &requ
         indicatorAtStep(kStepEntry, 0.0, kStepMessage);
         if (request.isEmpty())
             return;
-        m_cachesFolderID = request.value(u"cachesFolderID"_s).toInt();
+        m_cachesFolderID = request.value(RequestKey::cachesFolderID).toInt();
 
         if (!registerEditCellTitlesDic(request.value(u"editCellTitlesDic"_s).toMap()))
             return;
@@ -221,6 +221,6 @@ void ChangeTitleOfListItems::cangeTitleOfListItemsObject(const QVariantMap &requ
             {u"tableItemObjectArray"_s, QVariant::fromValue(m_tableItemObjectArray)},
             {u"columnTitlesWidthDic"_s, m_columnTitlesWidthDic},
         };
-        center().post(kResultNotification, result);
+        center().post(NotificationName::developChangeTitleUnfoldNotif, result);
     });
 }

@@ -1,5 +1,7 @@
 #include "RowTableCodec.h"
 
+#include "RowBlockBuilder.h"
+
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
@@ -98,6 +100,8 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
     QString scratch;
     QList<QStringView> texts(columns);
     std::vector<qsizetype> ends(static_cast<size_t>(columns));
+    // Rows go into shared blocks: a million rows cost a handful of allocations.
+    RowBlockBuilder builder(schema);
     for (qsizetype r = 0; r < table.rowCount(); ++r) {
         // The reader checked the text: each cell is whole UTF-8, so it
         // decodes to at most its byte count in UTF-16 units.
@@ -114,7 +118,10 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
         }
         for (qsizetype c = 0, from = 0; c < columns; from = ends[size_t(c)], ++c)
             texts[c] = QStringView(start + from, ends[size_t(c)] - from);
-        result.append(Row::fromTexts(schema, texts, table.markAt(r), marked));
+        Row row = builder.append(texts.constData(), columns, table.markAt(r), marked);
+        if (row.isEmpty() && columns > 0)
+            row = Row::fromTexts(schema, texts, table.markAt(r), marked);
+        result.append(std::move(row));
     }
 
     const ArchiveArray styled = table.styledCells();

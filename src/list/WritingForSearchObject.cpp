@@ -8,12 +8,12 @@
 #include <QStringMatcher>
 
 #include <vector>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Writing For Search Object"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfSearch"_s;
-static const QString kResultNotification = u"developItemsSearchNotif"_s;
 
 enum : int { kStepStart = 24402, kStepSearching = 24403, kStepNothingFound = 24406 };
 
@@ -80,7 +80,7 @@ bool WritingForSearchObject::registerObjectArray(const RowList &rows)
 void WritingForSearchObject::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcList(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfSearch, step, count, message);
     });
 }
 
@@ -89,15 +89,15 @@ bool WritingForSearchObject::registerForSearchObject(const QVariantMap &task)
     return ErrorLog::guarded(lcList(), kClassWords, u"registerForSearchObject", false, [&] {
         if (task.isEmpty())
             return false;
-        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
+        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
 
-        const QVariant search = task.value(u"searchEditingSource"_s);
+        const QVariant search = task.value(RequestKey::searchEditingSource);
         if (search.metaType() != QMetaType::fromType<SearchEditingSource>())
             return false;
         const SearchEditingSource source = search.value<SearchEditingSource>();
         if (!m_searchEditingSource.setTheEnvironmentalAtDecoder(&source))
             return false;
-        const ListItemPtr list = task.value(u"listItemSource"_s).value<ListItemPtr>();
+        const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();
         if (!m_listItem.setTheEnvironmentalAtDecoder(list.get()))
             return false;
 
@@ -148,12 +148,12 @@ bool WritingForSearchObject::makeSearchObject()
         // The row numbers hold for the list the search read; "listRows" lets the
         // document tell whether its rows are still those.
         const QVariantMap result = {
-            {u"cachesFolderID"_s, m_cachesFolderID},
-            {u"objectArray"_s, QVariant::fromValue(m_objectArray)},
+            {RequestKey::cachesFolderID, m_cachesFolderID},
+            {RequestKey::objectArray, QVariant::fromValue(m_objectArray)},
             {u"objectRows"_s, QVariant::fromValue(m_objectRows)},
             {u"listRows"_s, QVariant::fromValue(rows)},
         };
-        center().post(kResultNotification, result);
+        center().post(NotificationName::developItemsSearchNotif, result);
         return true;
     });
 }

@@ -5,6 +5,7 @@
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PasswordVerifier.h"
+#include "platform/NotificationName.h"
 
 namespace {
 const QString kClassWords = QStringLiteral("Password Controller");
@@ -193,13 +194,13 @@ QString PasswordController::eventNameForState(qint32 state)
 {
     switch (state) {
     case PasswordSource::kOpenFileState:
-        return QStringLiteral("requestOpenFileEvent");
+        return NotificationName::requestOpenFileEvent;
     case PasswordSource::kAdvancedState:
-        return QStringLiteral("requestAdvancedEvent");
+        return NotificationName::requestAdvancedEvent;
     case PasswordSource::kAccountOptionState:
-        return QStringLiteral("requestAccountOptionEvent");
+        return NotificationName::requestAccountOptionEvent;
     case PasswordSource::kLibraryCodeState:
-        return QStringLiteral("libraryCodePasswordEvent");
+        return NotificationName::libraryCodePasswordEvent;
     default:
         return QString();
     }

@@ -8,6 +8,8 @@
 #include "platform/PasswordVerifier.h"
 
 #include <QVariantMap>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 namespace {
 const QString kClassWords = QStringLiteral("Save Controller");
@@ -156,9 +158,9 @@ void SaveController::notPrivatePasswordButtonAction()
 void SaveController::answerPasswordWithProtect(bool protect)
 {
     ErrorLog::guardedVoid(lcPrefs(), kClassWords, u"answerPasswordWithProtect", [&] {
-        m_center.post(QStringLiteral("notifPasswordForSave"),
+        m_center.post(NotificationName::notifPasswordForSave,
                       QVariantMap{
-                          {QStringLiteral("cachesFolderID"), m_cachesFolderID},
+                          {RequestKey::cachesFolderID, m_cachesFolderID},
                           {QStringLiteral("FilePath"), m_saveSource.filePathString()},
                           {QStringLiteral("Protect"), protect},
                       });

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <limits>
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
@@ -22,22 +23,16 @@ const QString kClassWords = u"FunctionCommand"_s;
 
 const QString kRunCount = u"runCount"_s;
 const QString kSourceTitle = u"sourceTitle"_s;
-const QString kCodeText = u"codeText"_s;
-const QString kCommandNumber = u"commandNumber"_s;
 const QString kCommandText = u"commandText"_s;
-const QString kAnswerType = u"answerType"_s;
-const QString kAnswerObject = u"answerObject"_s;
 const QString kAnswerTarget = u"answerTarget"_s;
 const QString kRow = u"row"_s;
 const QString kTitle = u"title"_s;
-const QString kItemObject = u"itemObject"_s;
 const QString kEncodingType = u"encodingType"_s;
-const QString kCachesFolderID = u"cachesFolderID"_s;
 const QString kMarkerList = u"requesMarkertListDictionary"_s;
 
 qint32 answerTypeOf(const QVariantMap &answer)
 {
-    return answer.value(kAnswerType).toInt();
+    return answer.value(RequestKey::answerType).toInt();
 }
 
 QString yesNo(bool state)
@@ -231,7 +226,7 @@ bool FunctionCommand::evaluateFloatText(const QString &text, QString *value)
     QVariantMap answer;
     if (!evaluateExpression(text, &answer) || answerTypeOf(answer) != kAnswerFloat)
         return false;
-    *value = QString::asprintf("%g", double(answer.value(kAnswerObject).toFloat()));
+    *value = QString::asprintf("%g", double(answer.value(RequestKey::answerObject).toFloat()));
     return true;
 }
 
@@ -265,8 +260,8 @@ bool FunctionCommand::loadingCodeCalculatingFormulaAtSource(const QString &text)
     m_calculatingFormula.initializationUserObject();
     m_calculatingFormula.calculatingFormulaAtFunction(text);
     m_calculatingFormula.registerBottomStr(second);
-    setAnswer({{kAnswerType, kAnswerFloat},
-               {kAnswerObject, QVariant::fromValue(m_calculatingFormula.answerCalculatingFormula())}});
+    setAnswer({{RequestKey::answerType, kAnswerFloat},
+               {RequestKey::answerObject, QVariant::fromValue(m_calculatingFormula.answerCalculatingFormula())}});
     putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
     return true;
 }
@@ -280,8 +275,8 @@ bool FunctionCommand::loadingCodeFunctionFormulaAtSource(const QString &text)
     switch (m_functionFormula.commandNumber()) {
     case FunctionFormula::kColumnTitle:
         return postRequest({{kRunCount, m_runCount}, {kSourceTitle, m_optionSource.sourceTitle()},
-                            {kCodeText, text}, {kCommandNumber, 1}, {kAnswerType, kAnswerArray},
-                            {kAnswerObject, children}},
+                            {RequestKey::codeText, text}, {RequestKey::commandNumber, 1}, {RequestKey::answerType, kAnswerArray},
+                            {RequestKey::answerObject, children}},
                            false);
     case FunctionFormula::kLibrary:
         return libraryFormulaAtFunction();
@@ -310,7 +305,7 @@ bool FunctionCommand::loadingStringFunctionFormulaAtSource(const QString &text)
         if (!evaluateExpression(group, &answer))
             continue;
         QString value;
-        const QVariant object = answer.value(kAnswerObject);
+        const QVariant object = answer.value(RequestKey::answerObject);
         switch (answerTypeOf(answer)) {
         case kAnswerInteger: value = QString::number(InspectionCharacterString::integerValueOfObject(object)); break;
         case kAnswerString: value = object.toString(); break;
@@ -339,18 +334,18 @@ bool FunctionCommand::libraryFormulaAtFunction()
     if (!m_libraryFormula.registerCodeText(m_optionSource.codeText())
         || !m_libraryFormula.registerRequesLibraryCodeDictionary(m_optionSource.requesLibraryCodeDictionary()))
         return false;
-    QVariantMap answer{{kAnswerType, kAnswerString}};
+    QVariantMap answer{{RequestKey::answerType, kAnswerString}};
     if (m_libraryFormula.libraryFormulaAtFunction()) {
         // The template is the result.
     } else if (m_libraryFormula.confirmRequesMarkertListDictionary() && libraryFormulaForMarkertList()) {
-        answer.insert(kAnswerType, kAnswerDictionary);
+        answer.insert(RequestKey::answerType, kAnswerDictionary);
         answer.insert(kMarkerList, m_libraryFormula.requesMarkertListDictionary());
     }
     // No library title in the code gives no template: a failure, not an
     // empty answer.
     if (m_libraryFormula.makingResultString().isEmpty())
         return false;
-    answer.insert(kAnswerObject, m_libraryFormula.makingResultString());
+    answer.insert(RequestKey::answerObject, m_libraryFormula.makingResultString());
     setAnswer(answer);
     putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
     return true;
@@ -372,7 +367,7 @@ bool FunctionCommand::libraryFormulaForMarkertList()
         QVariantMap answer;
         if (!evaluateExpression(text, &answer))
             continue;
-        const QVariant object = answer.value(kAnswerObject);
+        const QVariant object = answer.value(RequestKey::answerObject);
         if (!object.isValid())
             return false;
         filled.insert(it.key(), object);
@@ -421,7 +416,7 @@ bool FunctionCommand::rowArgument(const QString &text, qint32 *row)
     const qint32 type = answerTypeOf(answer);
     if (type != kAnswerInteger && type != kAnswerString)
         return false;
-    *row = InspectionCharacterString::integerValueOfObject(answer.value(kAnswerObject));
+    *row = InspectionCharacterString::integerValueOfObject(answer.value(RequestKey::answerObject));
     return true;
 }
 
@@ -439,7 +434,7 @@ bool FunctionCommand::pathArgument(const QString &text, QString *path)
     QVariantMap answer;
     if (expression.isEmpty() || !evaluateExpression(expression, &answer) || answerTypeOf(answer) != kAnswerString)
         return false;
-    *path = answer.value(kAnswerObject).toString();
+    *path = answer.value(RequestKey::answerObject).toString();
     return !path->isEmpty();
 }
 
@@ -451,7 +446,7 @@ bool FunctionCommand::commandItemsRow(const QString &text)
     const QString title = titleArgument(text);
     if (title.isEmpty())
         return false;
-    return postRequest({{kCodeText, m_optionSource.codeText()}, {kCommandNumber, 240}, {kRow, row}, {kTitle, title}},
+    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 240}, {kRow, row}, {kTitle, title}},
                        false);
 }
 
@@ -465,11 +460,11 @@ bool FunctionCommand::commandWriteRow(const QString &text)
     QVariantMap answer;
     if (title.isEmpty() || expression.isEmpty() || !evaluateExpression(expression, &answer))
         return false;
-    const QVariant object = answer.value(kAnswerObject);
+    const QVariant object = answer.value(RequestKey::answerObject);
     if (object.typeId() != QMetaType::QString)
         return false;
-    return postRequest({{kCodeText, m_optionSource.codeText()}, {kCommandNumber, 250}, {kRow, row},
-                        {kTitle, title}, {kItemObject, object}},
+    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 250}, {kRow, row},
+                        {kTitle, title}, {RequestKey::itemObject, object}},
                        false);
 }
 
@@ -484,11 +479,11 @@ bool FunctionCommand::commandWriteTitle(const QString &text)
     QVariantMap objectAnswer;
     if (objectExpression.isEmpty() || !evaluateExpression(objectExpression, &objectAnswer))
         return false;
-    return postRequest({{kCodeText, m_optionSource.codeText()},
-                        {kTitle, titleAnswer.value(kAnswerObject)},
-                        {kAnswerType, answerTypeOf(objectAnswer)},
+    return postRequest({{RequestKey::codeText, m_optionSource.codeText()},
+                        {kTitle, titleAnswer.value(RequestKey::answerObject)},
+                        {RequestKey::answerType, answerTypeOf(objectAnswer)},
                         {kAnswerTarget, m_commandFormula.children()},
-                        {kAnswerObject, objectAnswer.value(kAnswerObject)}},
+                        {RequestKey::answerObject, objectAnswer.value(RequestKey::answerObject)}},
                        true);
 }
 
@@ -502,8 +497,8 @@ bool FunctionCommand::commandReadURL(const QString &text)
     UrlFetcher fetcher(fetchLimits());
     if (!fetcher.readText(path, &body, &encoding))
         return false;
-    return postRequest({{kCodeText, m_optionSource.codeText()}, {kAnswerType, kAnswerString},
-                        {kAnswerObject, body}, {kEncodingType, encoding}},
+    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::answerType, kAnswerString},
+                        {RequestKey::answerObject, body}, {kEncodingType, encoding}},
                        true);
 }
 
@@ -517,8 +512,8 @@ bool FunctionCommand::commandReadUTF8XML(const QString &text)
     ImportURLWorkFormula *reader = m_importURLWorkFormula.get();
     if (!reader->connectionURLConnectionOfXMLToPath(path))
         return false;
-    return postRequest({{kCodeText, m_optionSource.codeText()}, {kAnswerType, kAnswerDictionary},
-                        {kAnswerObject, reader->parserXMLDictionary()}},
+    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::answerType, kAnswerDictionary},
+                        {RequestKey::answerObject, reader->parserXMLDictionary()}},
                        true);
 }
 
@@ -532,17 +527,17 @@ bool FunctionCommand::commandObject(const QString &text)
             return false;
         qsizetype count = 0;
         if (answerTypeOf(answer) == kAnswerArray)
-            count = answer.value(kAnswerObject).toList().size();
+            count = answer.value(RequestKey::answerObject).toList().size();
         else if (answerTypeOf(answer) == kAnswerDictionary)
-            count = answer.value(kAnswerObject).toMap().size();
-        return postRequest({{kCodeText, code}, {kAnswerType, kAnswerInteger}, {kAnswerObject, qint32(count)}}, true);
+            count = answer.value(RequestKey::answerObject).toMap().size();
+        return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerInteger}, {RequestKey::answerObject, qint32(count)}}, true);
     }
     if (text.startsWith(u"[Command:object:array:")) {
         const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"array"_s);
         QVariantMap answer;
         if (expression.isEmpty() || !evaluateExpression(expression, &answer) || answerTypeOf(answer) != kAnswerArray)
             return false;
-        const QVariantList array = answer.value(kAnswerObject).toList();
+        const QVariantList array = answer.value(RequestKey::answerObject).toList();
         const QString indexText = InspectionCharacterString::extractCommandWithCharacterString(text, u"index"_s);
         qint32 index = 0;
         if (InspectionCharacterString::confirmCalculatingFormulaAtString(indexText)) {
@@ -554,12 +549,12 @@ bool FunctionCommand::commandObject(const QString &text)
             const qint32 type = answerTypeOf(indexAnswer);
             if (type != kAnswerInteger && type != kAnswerString)
                 return false;
-            index = InspectionCharacterString::integerValueOfObject(indexAnswer.value(kAnswerObject));
+            index = InspectionCharacterString::integerValueOfObject(indexAnswer.value(RequestKey::answerObject));
         }
         if (index < 0 || index >= array.size())
             return false;
-        return postRequest({{kCodeText, code}, {kAnswerType, kAnswerString},
-                            {kAnswerObject, array.at(index).toString()}},
+        return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerString},
+                            {RequestKey::answerObject, array.at(index).toString()}},
                            true);
     }
     if (text.startsWith(u"[Command:object:dictionary:")) {
@@ -568,15 +563,15 @@ bool FunctionCommand::commandObject(const QString &text)
         if (expression.isEmpty() || !evaluateExpression(expression, &answer)
             || answerTypeOf(answer) != kAnswerDictionary)
             return false;
-        const QVariantMap dictionary = answer.value(kAnswerObject).toMap();
+        const QVariantMap dictionary = answer.value(RequestKey::answerObject).toMap();
         if (dictionary.isEmpty())
             return false;
         const QString key = InspectionCharacterString::extractCommandWithCharacterString(text, u"key"_s);
-        return postRequest({{kCodeText, code}, {kAnswerType, kAnswerString},
-                            {kAnswerObject, dictionary.value(key).toString()}},
+        return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerString},
+                            {RequestKey::answerObject, dictionary.value(key).toString()}},
                            true);
     }
-    return postRequest({{kCodeText, code}}, true);
+    return postRequest({{RequestKey::codeText, code}}, true);
 }
 
 bool FunctionCommand::commandReadFormulaAtSource(const QString &text)
@@ -587,15 +582,15 @@ bool FunctionCommand::commandReadFormulaAtSource(const QString &text)
         return false;
     QVariantMap request{{kRunCount, m_runCount},
                         {kSourceTitle, m_optionSource.sourceTitle()},
-                        {kCodeText, m_optionSource.codeText()},
-                        {kCommandNumber, 4},
+                        {RequestKey::codeText, m_optionSource.codeText()},
+                        {RequestKey::commandNumber, 4},
                         {kCommandText, m_commandFormula.commandText()}};
     if (m_commandFormula._forCountState()) {
-        request.insert(kAnswerType, kAnswerInteger);
-        request.insert(kAnswerObject, m_mainLoopFunction.workLoopCount());
+        request.insert(RequestKey::answerType, kAnswerInteger);
+        request.insert(RequestKey::answerObject, m_mainLoopFunction.workLoopCount());
     } else {
-        request.insert(kAnswerType, kAnswerString);
-        request.insert(kAnswerObject, m_commandFormula.children());
+        request.insert(RequestKey::answerType, kAnswerString);
+        request.insert(RequestKey::answerObject, m_commandFormula.children());
     }
     // Only the editing-item read needs the document; with no item selected
     // it answers with nothing, which fails the command.
@@ -627,7 +622,7 @@ bool FunctionCommand::confirmMainLoopFunctionAtCode(const QString &text)
             continue;
         const qint32 type = answerTypeOf(answer);
         if (type == kAnswerInteger || type == kAnswerString)
-            (m_mainLoopFunction.*value.store)(InspectionCharacterString::integerValueOfObject(answer.value(kAnswerObject)));
+            (m_mainLoopFunction.*value.store)(InspectionCharacterString::integerValueOfObject(answer.value(RequestKey::answerObject)));
     }
     // Passes are counted from the loop's own start value.
     m_mainLoopFunction.setRegister_loopRunCount(0);
@@ -637,7 +632,7 @@ bool FunctionCommand::confirmMainLoopFunctionAtCode(const QString &text)
 bool FunctionCommand::postRequest(QVariantMap request, bool comesBackUnchanged)
 {
     if (m_cachesFolderID != 0)
-        request.insert(kCachesFolderID, m_cachesFolderID);
+        request.insert(RequestKey::cachesFolderID, m_cachesFolderID);
     // A request nobody answers must not leave the previous piece's answer
     // looking like this one's.
     m_answerObjectDictionary.clear();

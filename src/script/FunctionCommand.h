@@ -17,6 +17,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include "platform/NotificationName.h"
 
 class ImportURLWorkFormula;
 class NotificationCenter;
@@ -39,8 +40,8 @@ class NotificationCenter;
 class FunctionCommand
 {
 public:
-    static inline const QString kDevelopNotification = QStringLiteral("developFunctionSourceDictionaryNotif");
-    static inline const QString kAnswerNotification = QStringLiteral("answerFunctionSourceDictionaryNotif");
+    static inline const QString kDevelopNotification = NotificationName::developFunctionSourceDictionaryNotif;
+    static inline const QString kAnswerNotification = NotificationName::answerFunctionSourceDictionaryNotif;
 
     // Answer type codes.
     static constexpr qint32 kAnswerInteger = 1;

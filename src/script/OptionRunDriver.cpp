@@ -3,6 +3,7 @@
 #include "FunctionCommand.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
@@ -66,8 +67,8 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
                 return fail(index, title, u"the code \"%1\" failed"_s.arg(piece));
             }
             const QVariantMap answer = command.optionSource()->answerObjectDictionary();
-            result.answers.append({index, title, false, answer.value(u"answerType"_s).toInt(),
-                                   answer.value(u"answerObject"_s)});
+            result.answers.append({index, title, false, answer.value(RequestKey::answerType).toInt(),
+                                   answer.value(RequestKey::answerObject)});
             if (command.loopPassEnded()) {
                 command.mainLoopFunction()->register_loopRunCount();
                 command.mainLoopFunction()->stepWorkLoopCount();

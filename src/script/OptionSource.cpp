@@ -4,6 +4,7 @@
 #include "platform/ArchiveEncoder.h"
 #include "platform/Localization.h"
 #include "platform/ModelText.h"
+#include "platform/RequestKey.h"
 
 namespace {
 
@@ -13,7 +14,6 @@ const QString kReferenceRequestState = QStringLiteral("referenceRequestState");
 const QString kReferenceRequestTitle = QStringLiteral("referenceRequestTitle");
 const QString kReferenceRequestArray = QStringLiteral("referenceRequestArray");
 const QString kRequestTitle = QStringLiteral("requestTitle");
-const QString kCodeText = QStringLiteral("codeText");
 const QString kAnswerText = QStringLiteral("answerText");
 const QString kRequesLibraryCodeDictionary = QStringLiteral("requesLibraryCodeDictionary");
 const QString kReferenceAnswerState = QStringLiteral("referenceAnswerState");
@@ -48,7 +48,7 @@ void OptionSource::encodeWithCoder(ArchiveEncoder &coder) const
     coder.encodeString(m_referenceRequestTitle, kReferenceRequestTitle);
     coder.encodeStringArray(m_referenceRequestArray, kReferenceRequestArray);
     coder.encodeString(m_requestTitle, kRequestTitle);
-    coder.encodeString(m_codeText, kCodeText);
+    coder.encodeString(m_codeText, RequestKey::codeText);
     coder.encodeString(m_answerText, kAnswerText);
     coder.encodeValue(m_requesLibraryCodeDictionary, kRequesLibraryCodeDictionary);
     coder.encodeInt32(m_referenceAnswerState, kReferenceAnswerState);
@@ -68,7 +68,7 @@ bool OptionSource::initWithCoder(const ArchiveDecoder &coder)
     registerReferenceRequestTitle(coder.decodeString(kReferenceRequestTitle));
     registerReferenceRequestArray(coder.decodeStringArray(kReferenceRequestArray));
     registerRequestTitle(coder.decodeString(kRequestTitle));
-    registerCodeText(coder.decodeString(kCodeText));
+    registerCodeText(coder.decodeString(RequestKey::codeText));
     registerRequesLibraryCodeDictionary(coder.decodeVariantMap(kRequesLibraryCodeDictionary));
     registerAnswerText(coder.decodeString(kAnswerText));
     registerReferenceAnswerState(coder.decodeInt32(kReferenceAnswerState));
@@ -251,7 +251,7 @@ QString OptionSource::logText() const
           << line(kReferenceRequestArray, logValue(m_referenceRequestArray))
           << line(kRequestTitle, m_requestTitle)
           << line(QStringLiteral("requestTitleArray"), logValue(m_requestTitleArray))
-          << line(kCodeText, m_codeText)
+          << line(RequestKey::codeText, m_codeText)
           << line(QStringLiteral("selectedCharRange"),
                   QStringLiteral("{%1, %2}").arg(m_selectedCharRange.location).arg(m_selectedCharRange.length))
           << line(QStringLiteral("selectedCharLocation"), QString::number(m_selectedCharLocation))

@@ -3,6 +3,7 @@
 #include "platform/ModelText.h"
 
 #include <cstdlib>
+#include "platform/RequestKey.h"
 
 namespace {
 
@@ -111,9 +112,9 @@ bool StringFormula::analysisCharacterString()
     if (analysisRequestHTML() || analysisRequestXML() || analysisRequestImage())
         return true;
     m_answerType = 4;
-    registerAnswerObjectDictionary({{QStringLiteral("codeText"), m_codeText},
-                                    {QStringLiteral("answerType"), 4},
-                                    {QStringLiteral("answerObject"), m_codeText}});
+    registerAnswerObjectDictionary({{RequestKey::codeText, m_codeText},
+                                    {RequestKey::answerType, 4},
+                                    {RequestKey::answerObject, m_codeText}});
     return true;
 }
 
@@ -135,9 +136,9 @@ bool StringFormula::analysisRequestImage()
     if (image.isEmpty())
         return false;
     m_answerType = 5;
-    registerAnswerObjectDictionary({{QStringLiteral("codeText"), m_codeText},
-                                    {QStringLiteral("answerType"), 5},
-                                    {QStringLiteral("answerObject"), image}});
+    registerAnswerObjectDictionary({{RequestKey::codeText, m_codeText},
+                                    {RequestKey::answerType, 5},
+                                    {RequestKey::answerObject, image}});
     return true;
 }
 

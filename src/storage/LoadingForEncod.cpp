@@ -10,12 +10,12 @@
 #include "tasks/ProgressReport.h"
 
 #include <QByteArray>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Loading For Encod"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfLoading"_s;
-static const QString kResultNotification = u"notifLoadingWrapperDirectory"_s;
 static const QString kLoading = u"Loading"_s;
 
 enum : int { kStepStart = 10101, kStepCopy = 10102, kStepFailed = 10105 };
@@ -39,7 +39,7 @@ bool LoadingForEncod::registerUserFileCachesFolderPath(const QString &path)
 void LoadingForEncod::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfLoading, step, count, message);
     });
 }
 
@@ -57,8 +57,8 @@ bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
 
         if (!registerUserFileCachesFolderPath(task.value(u"folderPath"_s).toString()))
             return failed();
-        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
-        DirectoryWrapperPtr wrapper = task.value(u"wrapper"_s).value<DirectoryWrapperPtr>();
+        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
+        DirectoryWrapperPtr wrapper = task.value(RequestKey::wrapper).value<DirectoryWrapperPtr>();
         if (!wrapper)
             return failed();
         // A save cut off between its two renames leaves only "NAME.bak".
@@ -72,7 +72,7 @@ bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
         if (!loadFileAtWrapper() || !confirmRootIsReadable())
             return failed();
 
-        center().post(kResultNotification, m_cachesFolderID);
+        center().post(NotificationName::notifLoadingWrapperDirectory, m_cachesFolderID);
         return true;
     });
 }
@@ -114,7 +114,7 @@ bool LoadingForEncod::confirmRootIsReadable()
         return failWith(u"%1 cannot be read: %2"_s.arg(name, error));
     if (bytes.isEmpty())
         return failWith(u"%1 is empty"_s.arg(name));
-    if (!KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, u"documentSource"_s, &error))
+    if (!KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, DocumentSource::rootArchiveKey(), &error))
         return failWith(u"%1 cannot be read: %2"_s.arg(name, error));
     return true;
 }

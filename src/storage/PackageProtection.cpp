@@ -4,6 +4,7 @@
 #include "PackageEntries.h"
 #include "document/DocumentSource.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,7 +39,7 @@ QVariantMap rootRecord(int folderFd)
     const QByteArray bytes = readEntry(folderFd, PackageEntries::rootFileName());
     if (bytes.isEmpty())
         return {};
-    const auto root = KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, u"documentSource"_s);
+    const auto root = KeyedUnarchiver::unarchivedObject<DocumentSource>(bytes, DocumentSource::rootArchiveKey());
     return root ? root->updateSituationDic() : QVariantMap();
 }
 

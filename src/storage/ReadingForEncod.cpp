@@ -10,12 +10,12 @@
 #include "tasks/ProgressReport.h"
 
 #include <QByteArray>
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Reading For Encod"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfReading"_s;
-static const QString kResultNotification = u"developExistingFileUnfoldNotif"_s;
 static const QString kReading = u"Reading"_s;
 static const QString kListItemKey = u"listItem"_s;
 
@@ -34,7 +34,7 @@ NotificationCenter &ReadingForEncod::center() const
 void ReadingForEncod::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfReading, step, count, message);
     });
 }
 
@@ -45,9 +45,9 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
         indicatorAtStep(kStepStart, 0.0, kReading);
         if (task.isEmpty())
             return false;
-        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
+        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
         m_userFileCachesFolderPath = task.value(u"folderPath"_s).toString();
-        m_readingFileTitle = task.value(u"filePass"_s).toString();
+        m_readingFileTitle = task.value(RequestKey::filePass).toString();
         m_documentFileName = task.value(u"documentFileName"_s).toString();
         m_documentState = task.value(u"state"_s).toBool();
         if (m_userFileCachesFolderPath.isEmpty() || m_readingFileTitle.isEmpty() || m_documentFileName.isEmpty())
@@ -111,12 +111,12 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
             return true;
         }
         const QVariantMap result = {
-            {u"cachesFolderID"_s, m_cachesFolderID},
+            {RequestKey::cachesFolderID, m_cachesFolderID},
             {u"documentFileName"_s, m_documentFileName},
             {u"ListItem"_s, QVariant::fromValue(ListItemPtr(std::move(decoded)))},
             {u"state"_s, m_documentState},
         };
-        center().post(kResultNotification, result);
+        center().post(NotificationName::developExistingFileUnfoldNotif, result);
         return true;
     });
 }

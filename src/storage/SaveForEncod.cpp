@@ -2,6 +2,7 @@
 
 #include "AtomicFileWriter.h"
 #include "PackageEntries.h"
+#include "document/DocumentSource.h"
 #include "platform/ArchivableSnapshot.h"
 #include "platform/ErrorLog.h"
 #include "platform/ArchiveCompression.h"
@@ -9,13 +10,12 @@
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
 #include "tasks/ProgressReport.h"
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Save For Encod"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfSave"_s;
-static const QString kResultNotification = u"notifSaveWrapperDirectory"_s;
-static const QString kRootKey = u"documentSource"_s;
 static const QString kBlank = u" "_s;
 
 enum : int { kStepStart = 93301, kStepRoot = 93302, kStepCopy = 93303, kStepDone = 93304, kStepFailed = 93305 };
@@ -59,7 +59,7 @@ bool SaveForEncod::registerSaveWrapperFilePath(const QString &path)
 void SaveForEncod::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfSave, step, count, message);
     });
 }
 
@@ -83,7 +83,7 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
 {
     if (task.isEmpty())
         return false;
-    m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
+    m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
     indicatorAtStep(kStepStart, 100.0, QString());
 
     const bool folder = registerUserFileCachesFolderPath(task.value(u"folderPath"_s).toString());
@@ -97,10 +97,10 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
 
     QByteArray data;
     try {
-        const ArchivableSnapshotPtr root = task.value(kRootKey).value<ArchivableSnapshotPtr>();
+        const ArchivableSnapshotPtr root = task.value(RequestKey::documentSource).value<ArchivableSnapshotPtr>();
         if (root) {
             KeyedArchiver archiver(&data);
-            if (!root->writeArchive(archiver, kRootKey) || !archiver.finish()) {
+            if (!root->writeArchive(archiver, DocumentSource::rootArchiveKey()) || !archiver.finish()) {
                 ErrorLog::err(lcStorage(), kClassWords, u"saveWorkWrapperFileObject", archiver.errorString());
                 data.clear();
             }
@@ -123,7 +123,7 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
     if (!saveWrapperFile())
         return false;
 
-    center().post(kResultNotification, m_cachesFolderID);
+    center().post(NotificationName::notifSaveWrapperDirectory, m_cachesFolderID);
     indicatorAtStep(kStepDone, 100.0, QString());
     return true;
 }

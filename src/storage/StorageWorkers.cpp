@@ -11,43 +11,45 @@
 #include "tasks/TaskRunner.h"
 
 #include <QFileInfo>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
 void StorageWorkers::registerAll(TaskRunner &runner)
 {
-    if (!runner.hasWorker(101)) {
+    if (!runner.hasWorker(TaskCode::openPackage)) {
         runner.registerWorker(
-            101, [] { return std::make_unique<LoadingForEncod>(); },
+            TaskCode::openPackage, [] { return std::make_unique<LoadingForEncod>(); },
             [](const QVariantMap &task) {
-                const DirectoryWrapperPtr wrapper = task.value(u"wrapper"_s).value<DirectoryWrapperPtr>();
+                const DirectoryWrapperPtr wrapper = task.value(RequestKey::wrapper).value<DirectoryWrapperPtr>();
                 return wrapper && wrapper->fileSize() > kLoadPanelBytes;
             });
     }
-    if (!runner.hasWorker(202)) {
+    if (!runner.hasWorker(TaskCode::savePackage)) {
         runner.registerWorker(
-            202, [] { return std::make_unique<SaveForEncod>(); },
+            TaskCode::savePackage, [] { return std::make_unique<SaveForEncod>(); },
             [](const QVariantMap &task) {
-                const ArchivableSnapshotPtr root = task.value(u"documentSource"_s).value<ArchivableSnapshotPtr>();
+                const ArchivableSnapshotPtr root = task.value(RequestKey::documentSource).value<ArchivableSnapshotPtr>();
                 return root && root->rowCountHint() > kSavePanelRows;
             });
     }
-    if (!runner.hasWorker(242)) {
+    if (!runner.hasWorker(TaskCode::writeListFile)) {
         runner.registerWorker(
-            242, [] { return std::make_unique<WritingForEncod>(); },
+            TaskCode::writeListFile, [] { return std::make_unique<WritingForEncod>(); },
             [](const QVariantMap &task) {
-                const ListItemPtr list = task.value(u"listItemSource"_s).value<ListItemPtr>();
+                const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();
                 return list && list->tableItemObjectArray().size() > kWritePanelRows;
             });
     }
-    if (!runner.hasWorker(243)) {
+    if (!runner.hasWorker(TaskCode::readListFile)) {
         runner.registerWorker(
-            243, [] { return std::make_unique<ReadingForEncod>(); },
+            TaskCode::readListFile, [] { return std::make_unique<ReadingForEncod>(); },
             [](const QVariantMap &task) {
                 if (!task.value(u"state"_s).toBool())
                     return false;
                 const QString folder = task.value(u"folderPath"_s).toString();
-                const QString name = task.value(u"filePass"_s).toString();
+                const QString name = task.value(RequestKey::filePass).toString();
                 if (folder.isEmpty() || !PackageEntries::isSafeName(name))
                     return false;
                 const QFileInfo file(folder + u'/' + name);

@@ -9,12 +9,12 @@
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
 #include "tasks/ProgressReport.h"
+#include "platform/NotificationName.h"
+#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
 static const QString kClassWords = u"Writing For Encod"_s;
-static const QString kStepNotification = u"notifIndicatorStepOfWriting"_s;
-static const QString kResultNotification = u"finishWriteListItemNotif"_s;
 static const QString kListItemKey = u"listItem"_s;
 
 enum : int { kStepStart = 93401, kStepEncode = 93402, kStepWrite = 93403, kStepDone = 93404, kStepFailed = 93405 };
@@ -58,7 +58,7 @@ bool WritingForEncod::registerDocumentFileName(const QString &name)
 void WritingForEncod::indicatorAtStep(int step, double count, const QString &message)
 {
     ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), kStepNotification, step, count, message);
+        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfWriting, step, count, message);
     });
 }
 
@@ -73,7 +73,7 @@ bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
         };
 
         const bool folder = registerFileCachesFolderPath(task.value(u"folderPath"_s).toString());
-        const bool title = registerWritingFileTitle(task.value(u"fileName"_s).toString());
+        const bool title = registerWritingFileTitle(task.value(RequestKey::fileName).toString());
         const bool document = registerDocumentFileName(task.value(u"documentFileName"_s).toString());
         if (!folder || !title || !document)
             return failed();
@@ -83,10 +83,10 @@ bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
             return failed();
         }
         registerWritingFilePath(m_fileCachesFolderPath + u'/' + m_writingFileTitle);
-        m_cachesFolderID = task.value(u"cachesFolderID"_s).toInt();
+        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
         indicatorAtStep(kStepEncode, 0.0, QString());
 
-        const ListItemPtr list = task.value(u"listItemSource"_s).value<ListItemPtr>();
+        const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();
         QByteArray data;
         if (list) {
             QString error;
@@ -104,7 +104,7 @@ bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
         if (!writeEncodData(data))
             return failed();
 
-        center().post(kResultNotification, m_documentFileName);
+        center().post(NotificationName::finishWriteListItemNotif, m_documentFileName);
         indicatorAtStep(kStepDone, 0.0, QString());
         return true;
     });

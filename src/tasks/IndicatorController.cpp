@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <cmath>
+#include "platform/NotificationName.h"
 
 IndicatorController &IndicatorController::sharedController()
 {
@@ -47,14 +48,14 @@ IndicatorController::~IndicatorController()
 const QStringList &IndicatorController::stepNotificationNames()
 {
     static const QStringList names = {
-        QStringLiteral("notifIndicatorStepOfSave"),
-        QStringLiteral("notifIndicatorStepOfLoading"),
-        QStringLiteral("notifIndicatorStepOfConversion"),
-        QStringLiteral("notifIndicatorStepOfWriting"),
-        QStringLiteral("notifIndicatorStepOfReading"),
-        QStringLiteral("notifIndicatorStepOfSearch"),
-        QStringLiteral("notifIndicatorStepOfOutput"),
-        QStringLiteral("notifIndicatorStepOfChangeTitle"),
+        NotificationName::notifIndicatorStepOfSave,
+        NotificationName::notifIndicatorStepOfLoading,
+        NotificationName::notifIndicatorStepOfConversion,
+        NotificationName::notifIndicatorStepOfWriting,
+        NotificationName::notifIndicatorStepOfReading,
+        NotificationName::notifIndicatorStepOfSearch,
+        NotificationName::notifIndicatorStepOfOutput,
+        NotificationName::notifIndicatorStepOfChangeTitle,
     };
     return names;
 }
@@ -136,7 +137,7 @@ void IndicatorController::sheetDidEnd(int returnCode)
         if (m_panel)
             m_panel->close();
         if (returnCode == kSheetReturnCode && m_indicatorSource.indicatorTargeted() == kImportTask)
-            m_center.post(QStringLiteral("notifCancelStepOfConversion"));
+            m_center.post(NotificationName::notifCancelStepOfConversion);
     });
 }
 

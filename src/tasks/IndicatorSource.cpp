@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 namespace {
 
@@ -254,7 +256,7 @@ bool IndicatorSource::targetedWorkAtObject(const QVariantMap &task)
 {
     if (task.isEmpty())
         return false;
-    const int code = task.value(QStringLiteral("targeted")).toInt();
+    const int code = task.value(RequestKey::targeted).toInt();
     try {
         registerIndicatorTargeted(code);
         const TaskRule *rule = taskRule(code);
@@ -284,7 +286,7 @@ bool IndicatorSource::targetedWorkAtObject(const QVariantMap &task)
             taskRunner().start(code, rule->threadEntry.toString(), task);
         return showPanel;
     } catch (...) {
-        if (code == 202)
+        if (code == TaskCode::savePackage)
             ErrorLog::err(lcTasks(), u"IndicatorSource", u"targetedWorkAtObject:202",
                           ErrorLog::currentExceptionName());
         else

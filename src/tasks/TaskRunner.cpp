@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSequentialIterable>
 #include <QThread>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 namespace {
 
@@ -41,26 +43,26 @@ TaskRunner::~TaskRunner()
 TaskRunner::PanelRule TaskRunner::builtInPanelRule(int code)
 {
     switch (code) {
-    case 240:
+    case TaskCode::importFile:
         return [](const QVariantMap &task) {
-            return fileSize(task.value(QStringLiteral("filePass")).toString()) > kImportPanelBytes;
+            return fileSize(task.value(RequestKey::filePass).toString()) > kImportPanelBytes;
         };
-    case 243:
+    case TaskCode::readListFile:
         return [](const QVariantMap &task) {
             if (!task.value(QStringLiteral("state")).toBool())
                 return false;
             const QString folder = task.value(QStringLiteral("folderPath")).toString();
-            const QString name = task.value(QStringLiteral("filePass")).toString();
+            const QString name = task.value(RequestKey::filePass).toString();
             if (folder.isEmpty() || name.isEmpty())
                 return false;
             return fileSize(QDir(folder).filePath(name)) > kReadPanelBytes;
         };
-    case 264:
-    case 710:
+    case TaskCode::retitleColumns:
+    case TaskCode::markAllRows:
         return [](const QVariantMap &) { return true; };
-    case 715:
+    case TaskCode::exportRows:
         return [](const QVariantMap &task) {
-            return entryCount(task.value(QStringLiteral("itemObject"))) > kExportPanelEntries;
+            return entryCount(task.value(RequestKey::itemObject)) > kExportPanelEntries;
         };
     default:
         return {};

@@ -12,6 +12,8 @@
 #include <QGroupBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
@@ -101,14 +103,14 @@ QVariantMap ExportPanel::exportRequest(MyDocument *document, const QString &path
     const ListItem *list = document->listItem();
     const RowList rows = list->previewRows();
     return {
-        {u"targeted"_s, 715},
+        {RequestKey::targeted, TaskCode::exportRows},
         {u"filePath"_s, path},
         {u"fileType"_s, fileType},
         {u"encoding"_s, fileType == ListFile ? 0 : encoding},
         {u"lineFeedCode"_s, fileType != ListFile && crLf},
         {u"columnTitles"_s, list->columnTitlesArray()},
         {u"columnTitlesWidthDic"_s, list->columnTitlesWidthDic()},
-        {u"itemObject"_s, QVariant::fromValue(rows)},
+        {RequestKey::itemObject, QVariant::fromValue(rows)},
     };
 }
 

@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
@@ -165,10 +167,10 @@ bool ListItemsView::importFile(const QString &path)
     reloadToolView();
     m_listTitles->setEditText(QFileInfo(path).completeBaseName());
     return m_document->selfIndicator(QVariantMap{
-        {u"targeted"_s, 240},
-        {u"cachesFolderID"_s, m_document->cachesFolderID()},
-        {u"startSwitch"_s, 241},
-        {u"filePass"_s, absolute},
+        {RequestKey::targeted, TaskCode::importFile},
+        {RequestKey::cachesFolderID, m_document->cachesFolderID()},
+        {RequestKey::startSwitch, 241},
+        {RequestKey::filePass, absolute},
         {u"fileCachesFolderPathOfWork"_s, m_document->rootCachesFolder()->fileCachesFolderPathOfWork()},
         {u"documentFileName"_s, m_document->documentFileName()},
     });

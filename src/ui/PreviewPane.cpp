@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <map>
+#include "platform/NotificationName.h"
 
 using namespace Qt::StringLiterals;
 
@@ -342,7 +343,7 @@ void PreviewPane::showBoxClicked()
     int answer = -1;
     if (m_model->rowCount() > 0 && AlertSheetModal::openAlert(on ? 711 : 710, QString()))
         answer = on ? 1 : 0;
-    NotificationCenter::defaultCenter().post(u"showItemsPreTableViewNotif"_s, answer);
+    NotificationCenter::defaultCenter().post(NotificationName::showItemsPreTableViewNotif, answer);
     if (answer < 0) {
         // Declined: the box goes back to what it showed, as nothing changed.
         const QSignalBlocker block(m_showBox);

@@ -26,6 +26,8 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include "platform/RequestKey.h"
+#include "platform/TaskCode.h"
 
 using namespace Qt::StringLiterals;
 
@@ -178,10 +180,10 @@ QVariantMap SearchView::searchRequest(MyDocument *document)
 {
     const SearchEditingSource search = *listsOf(document)->searchEditingSource();
     return {
-        {u"targeted"_s, 244},
-        {u"searchEditingSource"_s, QVariant::fromValue(search)},
-        {u"listItemSource"_s, QVariant::fromValue(ListItemPtr(std::make_shared<ListItem>(*document->listItem())))},
-        {u"cachesFolderID"_s, document->cachesFolderID()},
+        {RequestKey::targeted, TaskCode::search},
+        {RequestKey::searchEditingSource, QVariant::fromValue(search)},
+        {RequestKey::listItemSource, QVariant::fromValue(ListItemPtr(std::make_shared<ListItem>(*document->listItem())))},
+        {RequestKey::cachesFolderID, document->cachesFolderID()},
     };
 }
 

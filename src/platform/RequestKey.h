@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Keys of the dictionaries that cross subsystems (task requests, results and
+// script requests) that more than one place reads or writes.
+namespace RequestKey {
+inline const QString cachesFolderID = QStringLiteral("cachesFolderID");
+inline const QString targeted = QStringLiteral("targeted");
+inline const QString filePass = QStringLiteral("filePass");
+inline const QString listItemSource = QStringLiteral("listItemSource");
+inline const QString documentSource = QStringLiteral("documentSource");
+inline const QString itemObject = QStringLiteral("itemObject");
+inline const QString answerType = QStringLiteral("answerType");
+inline const QString answerObject = QStringLiteral("answerObject");
+inline const QString wrapper = QStringLiteral("wrapper");
+inline const QString startSwitch = QStringLiteral("startSwitch");
+inline const QString fileName = QStringLiteral("fileName");
+inline const QString codeText = QStringLiteral("codeText");
+inline const QString commandNumber = QStringLiteral("commandNumber");
+inline const QString searchEditingSource = QStringLiteral("searchEditingSource");
+inline const QString objectArray = QStringLiteral("objectArray");
+} // namespace RequestKey
