@@ -8,20 +8,21 @@
 #include <vector>
 
 namespace {
-// A sort key: the first four UTF-16 units packed so that integer order is
-// code-unit order, which settles most comparisons without touching the text.
+// A sort key: the first eight UTF-16 units packed so that integer order is
+// code-unit order, which settles nearly every comparison without touching
+// the text (short texts of a few letters share four-unit prefixes often).
 struct Key
 {
     quint64 prefix = 0;
+    quint64 more = 0;
     quint32 position = 0;
     bool exact = true; // the prefix was folded exactly as the full comparison folds
 };
 
-quint64 packPrefix(QStringView text, Qt::CaseSensitivity cs, bool *exact)
+quint64 packUnits(QStringView text, qsizetype from, Qt::CaseSensitivity cs, bool *exact)
 {
-    quint64 prefix = 0;
-    *exact = true;
-    for (qsizetype i = 0; i < 4; ++i) {
+    quint64 packed = 0;
+    for (qsizetype i = from; i < from + 4; ++i) {
         char16_t unit = i < text.size() ? text.at(i).unicode() : 0;
         if (cs == Qt::CaseInsensitive && unit) {
             if (QChar::isSurrogate(unit))
@@ -29,9 +30,9 @@ quint64 packPrefix(QStringView text, Qt::CaseSensitivity cs, bool *exact)
             else
                 unit = QChar::toCaseFolded(unit);
         }
-        prefix = (prefix << 16) | unit;
+        packed = (packed << 16) | unit;
     }
-    return prefix;
+    return packed;
 }
 
 // Sorts each half on its own core, then merges: the comparison is a strict
@@ -63,7 +64,7 @@ QList<qsizetype> ListSorting::sortedOrder(const ListRowStore &store, const QStri
 
     if (title == Row::kIndicationKey) {
         for (qsizetype i = 0; i < count; ++i)
-            keys[size_t(i)] = {store.rowAt(store.previewRowAt(i)).indication(), quint32(i), true};
+            keys[size_t(i)] = {store.rowAt(store.previewRowAt(i)).indication(), 0, quint32(i), true};
         sortOnBothCores(keys, [ascending](const Key &a, const Key &b) {
             if (a.prefix != b.prefix)
                 return ascending ? a.prefix < b.prefix : b.prefix < a.prefix;
@@ -84,12 +85,14 @@ QList<qsizetype> ListSorting::sortedOrder(const ListRowStore &store, const QStri
             texts[size_t(i)] = row.cellTextAt(column);
             Key &key = keys[size_t(i)];
             key.position = quint32(i);
-            key.prefix = packPrefix(texts[size_t(i)], cs, &key.exact);
+            key.exact = true;
+            key.prefix = packUnits(texts[size_t(i)], 0, cs, &key.exact);
+            key.more = packUnits(texts[size_t(i)], 4, cs, &key.exact);
         }
         sortOnBothCores(keys, [&texts, cs, ascending](const Key &a, const Key &b) {
             int order = 0;
-            if (a.prefix != b.prefix && a.exact && b.exact)
-                order = a.prefix < b.prefix ? -1 : 1;
+            if (a.exact && b.exact && (a.prefix != b.prefix || a.more != b.more))
+                order = a.prefix != b.prefix ? (a.prefix < b.prefix ? -1 : 1) : (a.more < b.more ? -1 : 1);
             else
                 order = texts[a.position].compare(texts[b.position], cs);
             if (order != 0)

@@ -6,6 +6,7 @@
 #include "platform/ArchiveEncoder.h"
 
 #include <QSharedData>
+#include <QVarLengthArray>
 
 #include <new>
 
@@ -365,8 +366,18 @@ void Row::setCell(const QString &title, const AttributedText &value)
         return;
     }
     detach();
-    QList<AttributedText> values = cells();
     const qsizetype index = d->schema->indexOf(title);
+    if (index >= 0 && !d->runs && value.hasOnlyDefaultAttributes()) {
+        // Plain texts: rewrite the one buffer from views, without a string per cell.
+        const QString keepBuffer = d->buffer;
+        const QExplicitlySharedDataPointer<const RowBlock> keepBlock = d->block;
+        QVarLengthArray<QStringView, 32> pieces(d->cellCount());
+        for (qsizetype i = 0; i < pieces.size(); ++i)
+            pieces[i] = i == index ? QStringView(value.string()) : d->textAt(i);
+        d->fill(d->schema, pieces.size(), [&](qsizetype i) { return pieces[i]; });
+        return;
+    }
+    QList<AttributedText> values = cells();
     if (index >= 0) {
         values[index] = value;
         rebuild(d->schema, values);
