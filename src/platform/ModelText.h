@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 // The string conventions every model class shares.
 class ModelText
 {
@@ -29,6 +31,18 @@ public:
         }
         field = value;
         return true;
+    }
+
+    // An owned part made on first access: constructed, then reset to its
+    // defaults. Parts live in mutable owners so that const readers can make them too.
+    template<class T>
+    static T *lazyPart(std::unique_ptr<T> &part)
+    {
+        if (!part) {
+            part = std::make_unique<T>();
+            part->initializationUserObject();
+        }
+        return part.get();
     }
 
     // "/a/b.csv" -> "b.csv"; trailing separators are ignored ("/a/b/" -> "b");

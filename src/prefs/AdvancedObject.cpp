@@ -1,5 +1,6 @@
 #include "AdvancedObject.h"
 
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 
@@ -44,10 +45,5 @@ bool AdvancedObject::setTheEnvironmentalAtDecoder(const AdvancedObject *other)
 
 bool AdvancedObject::registerUserFileCachesFolderPathString(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_userFileCachesFolderPathString = QStringLiteral("");
-        return false;
-    }
-    m_userFileCachesFolderPathString = value;
-    return true;
+    return ModelText::registerString(m_userFileCachesFolderPathString, value);
 }

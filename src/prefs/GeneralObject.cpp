@@ -1,5 +1,6 @@
 #include "GeneralObject.h"
 
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 
@@ -49,10 +50,5 @@ bool GeneralObject::setTheEnvironmentalAtDecoder(const GeneralObject *other)
 
 bool GeneralObject::registerUserNicknameString(const QString &value)
 {
-    if (value.isEmpty()) {
-        m_userNicknameString = QStringLiteral("");
-        return false;
-    }
-    m_userNicknameString = value;
-    return true;
+    return ModelText::registerString(m_userNicknameString, value);
 }

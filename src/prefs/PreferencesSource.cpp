@@ -3,6 +3,7 @@
 #include "AdvancedObject.h"
 #include "GeneralObject.h"
 #include "SecurityObject.h"
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 
@@ -11,16 +12,6 @@ const QString kGeneral = QStringLiteral("generalObject");
 const QString kAdvanced = QStringLiteral("advancedObject");
 const QString kSecurity = QStringLiteral("securityObject");
 
-// Parts live in mutable owners so that const readers can create them too.
-template<class T>
-T *lazyPart(std::unique_ptr<T> &part)
-{
-    if (!part) {
-        part = std::make_unique<T>();
-        part->initializationUserObject();
-    }
-    return part.get();
-}
 } // namespace
 
 PreferencesSource::PreferencesSource() = default;
@@ -63,30 +54,30 @@ bool PreferencesSource::setTheEnvironmentalAtDecoder(const PreferencesSource *ot
 
 GeneralObject *PreferencesSource::generalObject()
 {
-    return lazyPart(m_generalObject);
+    return ModelText::lazyPart(m_generalObject);
 }
 
 const GeneralObject *PreferencesSource::generalObject() const
 {
-    return lazyPart(m_generalObject);
+    return ModelText::lazyPart(m_generalObject);
 }
 
 AdvancedObject *PreferencesSource::advancedObject()
 {
-    return lazyPart(m_advancedObject);
+    return ModelText::lazyPart(m_advancedObject);
 }
 
 const AdvancedObject *PreferencesSource::advancedObject() const
 {
-    return lazyPart(m_advancedObject);
+    return ModelText::lazyPart(m_advancedObject);
 }
 
 SecurityObject *PreferencesSource::securityObject()
 {
-    return lazyPart(m_securityObject);
+    return ModelText::lazyPart(m_securityObject);
 }
 
 const SecurityObject *PreferencesSource::securityObject() const
 {
-    return lazyPart(m_securityObject);
+    return ModelText::lazyPart(m_securityObject);
 }

@@ -66,16 +66,6 @@ QVariantMap verifiedList(const QVariantMap &list)
     return verified;
 }
 
-// Parts live in mutable owners so that const readers can create them too.
-template<class T>
-T *lazyPart(std::unique_ptr<T> &part)
-{
-    if (!part) {
-        part = std::make_unique<T>();
-        part->initializationUserObject();
-    }
-    return part.get();
-}
 } // namespace
 
 PrivatePasswordObject::PrivatePasswordObject()
@@ -176,12 +166,12 @@ bool PrivatePasswordObject::registerPrivatePasswordString(const QString &value)
 
 MasterSecurityObject *PrivatePasswordObject::masterSecurityObject()
 {
-    return lazyPart(m_masterSecurityObject);
+    return ModelText::lazyPart(m_masterSecurityObject);
 }
 
 const MasterSecurityObject *PrivatePasswordObject::masterSecurityObject() const
 {
-    return lazyPart(m_masterSecurityObject);
+    return ModelText::lazyPart(m_masterSecurityObject);
 }
 
 QVariantMap PrivatePasswordObject::makingPrivatePasswordObject() const

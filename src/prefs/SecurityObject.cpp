@@ -2,6 +2,7 @@
 
 #include "MasterSecurityObject.h"
 #include "PrivatePasswordObject.h"
+#include "platform/ModelText.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 
@@ -9,16 +10,6 @@ namespace {
 const QString kPrivatePassword = QStringLiteral("privatePasswordObject");
 const QString kMasterSecurity = QStringLiteral("masterSecurityObject");
 
-// Parts live in mutable owners so that const readers can create them too.
-template<class T>
-T *lazyPart(std::unique_ptr<T> &part)
-{
-    if (!part) {
-        part = std::make_unique<T>();
-        part->initializationUserObject();
-    }
-    return part.get();
-}
 } // namespace
 
 SecurityObject::SecurityObject() = default;
@@ -60,20 +51,20 @@ bool SecurityObject::setTheEnvironmentalAtDecoder(const SecurityObject *other)
 
 PrivatePasswordObject *SecurityObject::privatePasswordObject()
 {
-    return lazyPart(m_privatePasswordObject);
+    return ModelText::lazyPart(m_privatePasswordObject);
 }
 
 const PrivatePasswordObject *SecurityObject::privatePasswordObject() const
 {
-    return lazyPart(m_privatePasswordObject);
+    return ModelText::lazyPart(m_privatePasswordObject);
 }
 
 MasterSecurityObject *SecurityObject::masterSecurityObject()
 {
-    return lazyPart(m_masterSecurityObject);
+    return ModelText::lazyPart(m_masterSecurityObject);
 }
 
 const MasterSecurityObject *SecurityObject::masterSecurityObject() const
 {
-    return lazyPart(m_masterSecurityObject);
+    return ModelText::lazyPart(m_masterSecurityObject);
 }

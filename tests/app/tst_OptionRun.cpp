@@ -2,6 +2,7 @@
 #include "list/ListItem.h"
 #include "script/OptionObjectSource.h"
 #include "script/OptionSource.h"
+#include "support/ScriptOptions.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,22 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-OptionSource source(const QString &title, const QString &code)
-{
-    OptionSource result;
-    result.registerSourceTitle(title);
-    result.registerCodeText(code);
-    result.registerPracticeState(true);
-    return result;
-}
-
-OptionObjectSource optionOf(const OptionSourceArray &sources, const QVariantMap &users = {})
-{
-    OptionObjectSource options;
-    options.registerOptionSourceArray(sources);
-    options.registerReferenceUserDictionary(users);
-    return options;
-}
+using ScriptOptions::optionOf;
+using ScriptOptions::source;
 
 ListItem listOf(qsizetype count)
 {

@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "script/FunctionCommand.h"
 #include "script/OptionRunDriver.h"
+#include "support/ScriptOptions.h"
 
 #include <QHostAddress>
 #include <QTcpServer>
@@ -139,14 +140,8 @@ QString userReferences()
     return Localization::textOrKey(Localization::kMainTable, u"0015Title"_s);
 }
 
-OptionSource source(const QString &title, const QString &code, bool automatic = true)
-{
-    OptionSource result;
-    result.registerSourceTitle(title);
-    result.registerCodeText(code);
-    result.registerPracticeState(automatic);
-    return result;
-}
+using ScriptOptions::optionOf;
+using ScriptOptions::source;
 
 QVariantMap answerOf(qint32 type, const QVariant &object)
 {
@@ -173,14 +168,6 @@ struct Interpreter
 
     FunctionCommand command;
 };
-
-OptionObjectSource optionOf(const OptionSourceArray &sources, const QVariantMap &users = {})
-{
-    OptionObjectSource options;
-    options.registerOptionSourceArray(sources);
-    options.registerReferenceUserDictionary(users);
-    return options;
-}
 
 QStringList answeredTexts(const OptionRunDriver::Result &result, qint32 index)
 {
