@@ -138,7 +138,10 @@ void DesktopApplication::openPath(const QString &path)
             open->activateWindow();
             return;
         }
-        m_controller->openDocumentWithFilePath(absolute, true);
+        if (!lockPackage(absolute))
+            return;
+        if (!m_controller->openDocumentWithFilePath(absolute, true))
+            releasePackage(absolute);
         return;
     case FilePanels::Kind::Importable:
         if (DocumentWindow *window = newDocumentWindow())
@@ -183,10 +186,12 @@ DocumentWindow *DesktopApplication::openPackageWindow(const QString &path, bool 
     MyDocument *document = window->document();
     if (!document->loadFileWrapperRepresentation(path, MyDocument::kDocumentType)) {
         delete window;
+        releasePackage(path);
         return nullptr;
     }
     document->awakeFromNib();
     document->windowControllerDidLoadNib();
+    m_openingPackages.remove(QDir::cleanPath(path));
     if (display)
         window->show();
     Q_EMIT windowOpened(window);
@@ -219,9 +224,41 @@ DocumentWindow *DesktopApplication::frontWindow() const
     return list.isEmpty() ? nullptr : list.constFirst();
 }
 
+bool DesktopApplication::lockPackage(const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (m_packageLocks.count(clean))
+        return true;
+    auto lock = std::make_unique<PackageLock>(clean);
+    if (!lock->tryLock()) {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), lock->errorString(),
+                        QMessageBox::Ok, frontWindow());
+        box.setObjectName(u"packageLockedAlert"_s);
+        box.exec();
+        return false;
+    }
+    m_packageLocks.emplace(clean, std::move(lock));
+    m_openingPackages.insert(clean);
+    return true;
+}
+
+void DesktopApplication::releasePackage(const QString &path)
+{
+    m_openingPackages.remove(QDir::cleanPath(path));
+    m_packageLocks.erase(QDir::cleanPath(path));
+}
+
 void DesktopApplication::forget(DocumentWindow *window)
 {
     m_windows.removeIf([window](const QPointer<DocumentWindow> &entry) { return !entry || entry == window; });
+    // The window is being destroyed: keep only the locks of packages that a
+    // remaining window shows, or that are still being opened.
+    for (auto it = m_packageLocks.begin(); it != m_packageLocks.end();) {
+        if (m_openingPackages.contains(it->first) || windowForPackage(it->first))
+            ++it;
+        else
+            it = m_packageLocks.erase(it);
+    }
     if (m_quitting)
         continueQuit();
 }

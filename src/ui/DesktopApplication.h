@@ -1,11 +1,14 @@
 #pragma once
 
 #include "RecentFiles.h"
+#include "storage/PackageLock.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 
 class AppController;
@@ -73,6 +76,8 @@ Q_SIGNALS:
     void quitReady();
 
 private:
+    bool lockPackage(const QString &path);
+    void releasePackage(const QString &path);
     DocumentWindow *makeWindow(const QString &displayName);
     void forget(DocumentWindow *window);
     QString untitledName();
@@ -91,4 +96,8 @@ private:
     int m_saveDelayMs = 1000;
     int m_passwordDelayMs = 2000;
     bool m_quitting = false;
+    // Packages this run has open for writing, by clean absolute path: another
+    // process (a second copy, the command-line tool) is refused while we hold one.
+    std::map<QString, std::unique_ptr<PackageLock>> m_packageLocks;
+    QSet<QString> m_openingPackages;
 };

@@ -19,6 +19,10 @@
 #include "prefs/PrivatePasswordObject.h"
 #include "prefs/SecurityObject.h"
 #include "ui/ModalAnswerer.h"
+#include "storage/PackageLock.h"
+
+#include <QMessageBox>
+#include <QTimer>
 
 #include <QAction>
 #include <QComboBox>
@@ -219,6 +223,27 @@ void tst_DocumentWindow::importSaveCloseAndReopen()
     answers.clickInBox(u"saveOptionAlert"_s, u"Save"_s);
     window->close();
     QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 20000);
+
+    // Another writer (a second copy, the command-line tool) holds the package: refused.
+    {
+        PackageLock other(package);
+        QVERIFY(other.tryLock());
+        bool refused = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&refused] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(widget);
+                if (box && box->isVisible() && box->objectName() == u"packageLockedAlert"_s) {
+                    refused = true;
+                    box->accept();
+                }
+            }
+        });
+        poll.start(20);
+        app.openPath(package);
+        QVERIFY(refused);
+        QCOMPARE(app.windows().size(), 0);
+    }
 
     app.openPath(package);
     window = waitForPackageWindow(app, package);
