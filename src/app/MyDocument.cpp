@@ -20,6 +20,7 @@
 #include "platform/LogCategories.h"
 #include "platform/ModelText.h"
 #include "platform/Paths.h"
+#include "prefs/AdvancedObject.h"
 #include "prefs/GeneralObject.h"
 #include "prefs/PreferencesSource.h"
 #include "prefs/PrivatePasswordObject.h"
@@ -810,6 +811,8 @@ OptionRun *MyDocument::makeOptionRun(const OptionObjectSource &options, OptionRu
 {
     settings.cachesFolderID = cachesFolderID();
     settings.center = m_center;
+    if (PreferencesSource *preferences = m_controller ? m_controller->preferencesSource() : nullptr)
+        settings.limits.deadlineMs = qint64(preferences->advancedObject()->scriptRunSeconds()) * 1000;
     std::optional<Row> selected;
     Row item;
     if (window()->selectedEditingItem(&item))

@@ -7,6 +7,7 @@
 namespace {
 const QString kFolderState = QStringLiteral("userFileCachesFolderWithState");
 const QString kFolderPath = QStringLiteral("userFileCachesFolderPathString");
+const QString kScriptRunSeconds = QStringLiteral("scriptRunSeconds");
 } // namespace
 
 AdvancedObject::AdvancedObject()
@@ -19,12 +20,16 @@ void AdvancedObject::encodeWithCoder(ArchiveEncoder &coder) const
     coder.encodeBool(m_userFileCachesFolderWithState, kFolderState);
     if (confirmUserFileCachesFolderPathString())
         coder.encodeString(m_userFileCachesFolderPathString, kFolderPath);
+    if (m_scriptRunSeconds != kDefaultScriptRunSeconds)
+        coder.encodeInt32(m_scriptRunSeconds, kScriptRunSeconds);
 }
 
 bool AdvancedObject::initWithCoder(const ArchiveDecoder &coder)
 {
     registerUserFileCachesFolderWithState(coder.decodeBool(kFolderState));
     registerUserFileCachesFolderPathString(coder.decodeString(kFolderPath));
+    if (!registerScriptRunSeconds(coder.decodeInt32(kScriptRunSeconds)))
+        m_scriptRunSeconds = kDefaultScriptRunSeconds;
     return !coder.failed();
 }
 
@@ -32,6 +37,7 @@ void AdvancedObject::initializationUserObject()
 {
     m_userFileCachesFolderWithState = false;
     registerUserFileCachesFolderPathString(QString());
+    m_scriptRunSeconds = kDefaultScriptRunSeconds;
 }
 
 bool AdvancedObject::setTheEnvironmentalAtDecoder(const AdvancedObject *other)
@@ -40,10 +46,19 @@ bool AdvancedObject::setTheEnvironmentalAtDecoder(const AdvancedObject *other)
         return false;
     registerUserFileCachesFolderWithState(other->userFileCachesFolderWithState());
     registerUserFileCachesFolderPathString(other->userFileCachesFolderPathString());
+    m_scriptRunSeconds = other->scriptRunSeconds();
     return true;
 }
 
 bool AdvancedObject::registerUserFileCachesFolderPathString(const QString &value)
 {
     return ModelText::registerString(m_userFileCachesFolderPathString, value);
+}
+
+bool AdvancedObject::registerScriptRunSeconds(qint32 seconds)
+{
+    if (seconds < 1 || seconds > 86400)
+        return false;
+    m_scriptRunSeconds = seconds;
+    return true;
 }

@@ -26,7 +26,15 @@ public:
     bool registerUserFileCachesFolderPathString(const QString &value);
     bool confirmUserFileCachesFolderPathString() const { return !m_userFileCachesFolderPathString.isEmpty(); }
 
+    // How long one run of a list's option scripts may take in all, URL reads
+    // included; stored only when changed from the default.
+    static constexpr qint32 kDefaultScriptRunSeconds = 120;
+    qint32 scriptRunSeconds() const { return m_scriptRunSeconds; }
+    // Values below 1 second or above a day are refused and keep the current one.
+    bool registerScriptRunSeconds(qint32 seconds);
+
 private:
     bool m_userFileCachesFolderWithState = false;
     QString m_userFileCachesFolderPathString;
+    qint32 m_scriptRunSeconds = kDefaultScriptRunSeconds;
 };

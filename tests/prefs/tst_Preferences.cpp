@@ -239,6 +239,13 @@ private Q_SLOTS:
 
         AdvancedObject advanced;
         QCOMPARE(storedKeys(advanced), QStringList{u"userFileCachesFolderWithState"_s});
+        // The script run's time limit: stored once changed, kept within bounds.
+        QCOMPARE(advanced.scriptRunSeconds(), AdvancedObject::kDefaultScriptRunSeconds);
+        QVERIFY(!advanced.registerScriptRunSeconds(0) && !advanced.registerScriptRunSeconds(86401));
+        QVERIFY(advanced.registerScriptRunSeconds(30));
+        QCOMPARE(storedKeys(advanced), (QStringList{u"userFileCachesFolderWithState"_s, u"scriptRunSeconds"_s}));
+        QCOMPARE(roundTrip(advanced)->scriptRunSeconds(), 30);
+        advanced.initializationUserObject();
 
         // An empty list writes nothing, even with other fields set.
         PrivatePasswordObject record;
