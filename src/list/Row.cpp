@@ -150,6 +150,10 @@ void Row::detach()
 {
     if (!d)
         d = new RowData;
+    else if (d->placed.value)
+        // A row placed in a block leaves it before any change: changing it in
+        // place could drop the block it lives in.
+        d = QExplicitlySharedDataPointer<RowData>(new RowData(*d));
     else
         d.detach();
 }

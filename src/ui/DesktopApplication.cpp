@@ -166,7 +166,6 @@ DocumentWindow *DesktopApplication::makeWindow(const QString &displayName)
     auto *window = new DocumentWindow(this, m_controller->documentController(), displayName);
     window->document()->registerTimerIntervals(m_saveDelayMs, m_passwordDelayMs);
     m_windows.prepend(window);
-    connect(window, &QObject::destroyed, this, [this, window] { forget(window); });
     return window;
 }
 
@@ -250,7 +249,7 @@ void DesktopApplication::releasePackage(const QString &path)
 
 void DesktopApplication::forget(DocumentWindow *window)
 {
-    m_windows.removeIf([window](const QPointer<DocumentWindow> &entry) { return !entry || entry == window; });
+    m_windows.removeIf([window](const QPointer<DocumentWindow> &entry) { return entry.isNull() || entry.data() == window; });
     // The window is being destroyed: keep only the locks of packages that a
     // remaining window shows, or that are still being opened.
     for (auto it = m_packageLocks.begin(); it != m_packageLocks.end();) {

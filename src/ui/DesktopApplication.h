@@ -51,6 +51,8 @@ public:
     DocumentWindow *frontWindow() const;
     // Asks every edited document; true when the quit goes ahead now.
     bool quitRequested() const { return m_quitting; }
+    // A window about to be destroyed leaves the list while it is still whole.
+    void forget(DocumentWindow *window);
     QStringList recentFiles() const { return m_recent.paths(); }
     // A package was opened or saved under this path.
     void notePackage(const QString &path) { m_recent.add(path); }
@@ -79,7 +81,6 @@ private:
     bool lockPackage(const QString &path);
     void releasePackage(const QString &path);
     DocumentWindow *makeWindow(const QString &displayName);
-    void forget(DocumentWindow *window);
     QString untitledName();
     QString serverName() const;
 

@@ -109,6 +109,7 @@ DocumentWindow::DocumentWindow(DesktopApplication *application, MyDocumentContro
 
 DocumentWindow::~DocumentWindow()
 {
+    m_application->forget(this);
     // The shared panels are shown on whichever window needs them; they
     // outlive this one.
     for (QWidget *panel : {static_cast<QWidget *>(m_application->progressPanel()),
