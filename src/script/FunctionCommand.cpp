@@ -106,6 +106,14 @@ ImportURLWorkFormula *FunctionCommand::importURLWorkFormula()
     return m_importURLWorkFormula.get();
 }
 
+bool FunctionCommand::allowedUrl(const QString &url)
+{
+    if (UrlFetcher::isAllowedUrl(QUrl(url)))
+        return true;
+    m_failureReason = u"scheme not allowed (only http and https): %1"_s.arg(url);
+    return false;
+}
+
 UrlFetcher::Limits FunctionCommand::fetchLimits() const
 {
     // No single read may outlast the run's own deadline.
@@ -153,6 +161,7 @@ bool FunctionCommand::loadingForFunctionCommand()
     return ErrorLog::guarded(lcScript(), kClassWords, u"loadingForFunctionCommand", false, [&] {
         m_loopPassEnded = false;
         m_failedCodeText.clear();
+        m_failureReason.clear();
         const OptionSource *source = m_optionObjectSource.getDevelopSourceAtRow(m_runCount);
         if (!source)
             return false;
@@ -490,12 +499,12 @@ bool FunctionCommand::commandWriteTitle(const QString &text)
 bool FunctionCommand::commandReadURL(const QString &text)
 {
     QString path;
-    if (!pathArgument(text, &path) || !UrlFetcher::isAllowedUrl(QUrl(path)) || !m_budget->spendFetch())
+    if (!pathArgument(text, &path) || !allowedUrl(path) || !m_budget->spendFetch())
         return false;
     QString body;
     int encoding = 0;
     UrlFetcher fetcher(fetchLimits());
-    if (!fetcher.readText(path, &body, &encoding))
+    if (!fetcher.readText(path, &body, &encoding, &m_failureReason))
         return false;
     return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::answerType, kAnswerString},
                         {RequestKey::answerObject, body}, {kEncodingType, encoding}},
@@ -505,7 +514,7 @@ bool FunctionCommand::commandReadURL(const QString &text)
 bool FunctionCommand::commandReadUTF8XML(const QString &text)
 {
     QString path;
-    if (!pathArgument(text, &path) || !UrlFetcher::isAllowedUrl(QUrl(path)) || !m_budget->spendFetch())
+    if (!pathArgument(text, &path) || !allowedUrl(path) || !m_budget->spendFetch())
         return false;
     // A fresh reader each time: its limits carry the run's remaining time.
     m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(fetchLimits());
@@ -675,12 +684,14 @@ bool FunctionCommand::putObjectReferenceAnswerState(qint32 state)
 
 bool FunctionCommand::loadImage(const QString &url, QByteArray *body)
 {
-    if (!UrlFetcher::isAllowedUrl(QUrl(url)) || !m_budget->spendFetch())
+    if (!allowedUrl(url) || !m_budget->spendFetch())
         return false;
     UrlFetcher fetcher(fetchLimits());
     const UrlFetcher::Result result = fetcher.get(url);
-    if (!result.ok)
+    if (!result.ok) {
+        m_failureReason = result.errorString;
         return false;
+    }
     *body = result.body;
     return true;
 }

@@ -107,6 +107,8 @@ public:
     void setUrlLimits(const UrlFetcher::Limits &limits) { m_urlLimits = limits; }
     // The URL limits with the deadline cut to the time the run has left.
     UrlFetcher::Limits fetchLimits() const;
+    // Only http and https; any other scheme is refused with its reason.
+    bool allowedUrl(const QString &url);
 
     // Copies the source at the row into the working source; false past the end.
     bool getDevelopSourceAtRow(qint32 row);
@@ -118,6 +120,9 @@ public:
     bool loopPassEnded() const { return m_loopPassEnded; }
     // The innermost piece of code of the last failure, "" after a success.
     const QString &failedCodeText() const { return m_failedCodeText; }
+    // Why a URL read of the failing piece failed (refused, timed out, HTTP
+    // status, scheme not allowed, over the size cap, ...); empty otherwise.
+    const QString &failureReason() const { return m_failureReason; }
 
     static qint32 codeDivideInTwoAtSource(const QString &text);
     bool loadingCodeDivideInTwo(qint32 kind, const QString &text);
@@ -184,4 +189,5 @@ private:
     UrlFetcher::Limits m_urlLimits;
     bool m_loopPassEnded = false;
     QString m_failedCodeText;
+    QString m_failureReason;
 };

@@ -64,7 +64,9 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
                 result.failedCodeText = command.failedCodeText();
                 const QString piece = result.failedCodeText.isEmpty() ? command.optionSource()->codeText()
                                                                        : result.failedCodeText;
-                return fail(index, title, u"the code \"%1\" failed"_s.arg(piece));
+                const QString why = command.failureReason();
+                return fail(index, title, why.isEmpty() ? u"the code \"%1\" failed"_s.arg(piece)
+                                                        : u"the code \"%1\" failed: %2"_s.arg(piece, why));
             }
             const QVariantMap answer = command.optionSource()->answerObjectDictionary();
             result.answers.append({index, title, false, answer.value(RequestKey::answerType).toInt(),

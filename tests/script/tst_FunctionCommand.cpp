@@ -560,6 +560,12 @@ private Q_SLOTS:
         QVERIFY(!run.eval(u"[Command:readUTF8XML:path:[User:ftp]]"_s));
         QCOMPARE(document.requests.size(), before);
         QCOMPARE(run.command.budget()->fetchesUsed(), 0); // refused before any fetch
+        // A run that fails on such a read says why.
+        const OptionRunDriver::Result refused =
+            OptionRunDriver().run(optionOf({source(u"read"_s, u"[Command:readURL:path:[User:file]]"_s)},
+                                           {{u"file"_s, answerOf(4, u"file:///etc/passwd"_s)}}));
+        QVERIFY(!refused.success);
+        QVERIFY2(refused.errorText.contains(u"scheme not allowed"_s), qPrintable(refused.errorText));
 
         // Each URL read counts, images included; past the cap the run ends.
         OptionRunDriver::Options options;
