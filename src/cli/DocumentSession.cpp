@@ -65,7 +65,9 @@ void DocumentSession::removeAbandonedHomes(const QString &ownHome)
         if (home.absoluteFilePath() == QFileInfo(ownHome).absoluteFilePath() || home.ownerId() != ::getuid())
             continue;
         const QString lockPath = QDir(home.absoluteFilePath()).filePath(u"caches/rowsmith.lock"_s);
-        if (QFileInfo::exists(lockPath)) {
+        // A lock file killed before it held its holder's pid says nothing:
+        // such a home is judged by its age, like one without a lock.
+        if (QFileInfo(lockPath).size() > 0) {
             // QLockFile knows its holder's pid: a lock it can take is abandoned.
             QLockFile lock(lockPath);
             lock.setStaleLockTime(0);

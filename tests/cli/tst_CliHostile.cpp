@@ -386,7 +386,7 @@ private Q_SLOTS:
         bool holding = false;
         for (int i = 0; i < 300 && !holding; ++i) {
             for (const QString &home : entriesMatching(temporaryFolder(), u"rowsmith-cli-*"_s))
-                holding = holding || QFileInfo::exists(temporaryFolder() + u'/' + home + u"/caches/rowsmith.lock"_s);
+                holding = holding || QFileInfo(temporaryFolder() + u'/' + home + u"/caches/rowsmith.lock"_s).size() > 0;
             if (!holding)
                 QThread::msleep(50);
         }
