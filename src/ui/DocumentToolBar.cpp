@@ -12,16 +12,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct ItemSpec
+struct ItemDescription
 {
     QString identifier;
     QString labelKey;
     QString image;
 };
 
-const QList<ItemSpec> &itemSpecs()
+const QList<ItemDescription> &itemDescriptions()
 {
-    static const QList<ItemSpec> specs{
+    static const QList<ItemDescription> specs{
         {u"id_split"_s, u"0020Title"_s, u"split_top"_s},
         {u"id_info"_s, u"0021Title"_s, u"NSInfo"_s},
         {u"id_edit"_s, u"0022Title"_s, u"edit_icon"_s},
@@ -47,9 +47,9 @@ const QStringList &DocumentToolBar::itemIdentifiers()
 {
     static const QStringList identifiers = [] {
         QStringList list;
-        for (const ItemSpec &spec : itemSpecs())
-            if (!spec.identifier.isEmpty())
-                list.append(spec.identifier);
+        for (const ItemDescription &item : itemDescriptions())
+            if (!item.identifier.isEmpty())
+                list.append(item.identifier);
         return list;
     }();
     return identifiers;
@@ -64,21 +64,21 @@ DocumentToolBar::DocumentToolBar(QWidget *parent)
     setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setMovable(false);
     setIconSize(QSize(24, 24));
-    for (const ItemSpec &spec : itemSpecs()) {
-        if (spec.identifier.isEmpty()) {
+    for (const ItemDescription &item : itemDescriptions()) {
+        if (item.identifier.isEmpty()) {
             addSeparator();
             continue;
         }
-        QAction *action = addAction(Icons::named(spec.image),
-                                    Localization::textOrKey(Localization::kMainTable, spec.labelKey));
-        action->setObjectName(spec.identifier);
-        if (isTab(spec.identifier)) {
+        QAction *action = addAction(Icons::named(item.image),
+                                    Localization::textOrKey(Localization::kMainTable, item.labelKey));
+        action->setObjectName(item.identifier);
+        if (isTab(item.identifier)) {
             action->setCheckable(true);
             m_tabGroup->addAction(action);
         }
-        const QString identifier = spec.identifier;
+        const QString identifier = item.identifier;
         connect(action, &QAction::triggered, this, [this, identifier] { Q_EMIT itemTriggered(identifier); });
-        m_items.insert(spec.identifier, action);
+        m_items.insert(item.identifier, action);
     }
     auto *spacer = new QWidget(this);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
