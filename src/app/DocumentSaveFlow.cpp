@@ -16,7 +16,7 @@
 #include "platform/TaskCode.h"
 #include "prefs/PrivatePasswordObject.h"
 #include "prefs/SaveController.h"
-#include "storage/AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QTimer>

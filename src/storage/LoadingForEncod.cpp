@@ -1,6 +1,6 @@
 #include "LoadingForEncod.h"
 
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "AtomicPackageWriter.h"
 #include "document/DocumentSource.h"
 #include "platform/KeyedUnarchiver.h"

@@ -1,6 +1,6 @@
 #include "ReadingForEncod.h"
 
-#include "FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"

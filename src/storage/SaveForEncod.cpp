@@ -1,6 +1,6 @@
 #include "SaveForEncod.h"
 
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "PackageEntries.h"
 #include "document/DocumentSource.h"
 #include "platform/ArchivableSnapshot.h"

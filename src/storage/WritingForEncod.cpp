@@ -1,6 +1,6 @@
 #include "WritingForEncod.h"
 
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
