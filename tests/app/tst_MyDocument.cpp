@@ -125,6 +125,15 @@ struct Session
     }
     MyDocument *newDocument() { return static_cast<MyDocument *>(app->documentController()->newDocument()); }
     PrivatePasswordObject *security() { return app->preferencesSource()->securityObject()->privatePasswordObject(); }
+    // Saves protect with the password titled "work" ("s3cret-pass").
+    bool protectSaves()
+    {
+        PrivatePasswordObject *object = security();
+        object->registerPrivatePasswordWithState(true);
+        object->registerProtectFileByPasswordWithState(true);
+        return object->addPrivatePasswordListAtTitle(u"work"_s, u"s3cret-pass"_s)
+            && object->workPrivatePasswordTitleAtString(u"work"_s);
+    }
     MyDocument *open(const QString &path)
     {
         const qsizetype before = platform.documentCount();
@@ -294,11 +303,7 @@ private Q_SLOTS:
         const QString packagePath = m_files.filePath(u"Locked.pgcd"_s);
         {
             Session session;
-            PrivatePasswordObject *security = session.security();
-            security->registerPrivatePasswordWithState(true);
-            security->registerProtectFileByPasswordWithState(true);
-            QVERIFY(security->addPrivatePasswordListAtTitle(u"work"_s, u"s3cret-pass"_s));
-            QVERIFY(security->workPrivatePasswordTitleAtString(u"work"_s));
+            QVERIFY(session.protectSaves());
             MyDocument *document = session.newDocument();
             QVERIFY(importInto(document, writeCsv(m_files, u"first.csv"_s, kFirstCsv)));
             QVERIFY(saveAndWait(document, packagePath));
@@ -579,11 +584,7 @@ private Q_SLOTS:
     void passwordAnswersSaveTheirOwnDocument()
     {
         Session session;
-        PrivatePasswordObject *security = session.security();
-        security->registerPrivatePasswordWithState(true);
-        security->registerProtectFileByPasswordWithState(true);
-        QVERIFY(security->addPrivatePasswordListAtTitle(u"work"_s, u"s3cret-pass"_s));
-        QVERIFY(security->workPrivatePasswordTitleAtString(u"work"_s));
+        QVERIFY(session.protectSaves());
         MyDocument *first = session.newDocument();
         MyDocument *second = session.newDocument();
         QVERIFY(importInto(first, writeCsv(m_files, u"first.csv"_s, kFirstCsv)));
