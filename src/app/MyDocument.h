@@ -15,7 +15,11 @@
 #include <memory>
 #include "platform/RequestKey.h"
 
+class DocumentLists;
+class DocumentResultRouter;
+class DocumentSaveFlow;
 class DocumentSource;
+class DocumentWorkLog;
 class FileAttribute;
 class GeneralObject;
 class ListItem;
@@ -24,9 +28,9 @@ class PrivatePasswordObject;
 class RootCachesFolder;
 
 // One open document: its root, its working folder in the caches tree and
-// where its package lives. It restores a stored root, tracks unsaved
-// changes, runs the save flow, asks about unsaved changes on close and quit,
-// keeps the work logs and takes over what background workers deliver.
+// where its package lives. It restores a stored root and tracks unsaved
+// changes; the lists, the work log, the save and close flow and the taking
+// over of worker results are its collaborators' jobs, reached through it.
 //
 // Worker results arrive queued on the document's (main) thread. Option
 // scripts run on a worker over a snapshot of the list (OptionRun), whose own
@@ -70,88 +74,64 @@ public:
     QString filePath() const override { return m_filePath; }
     QString lastComponentOfFileName() const override { return documentFileName(); }
     bool isDocumentEdited() const override { return m_updateDocument; }
-    void registerSaveSituationWithState(bool state) override { m_saveSituation = state; }
+    void registerSaveSituationWithState(bool state) override;
     void importListItemsFilePath() override;
     void exportListItemsFile() override;
     void setingToolWihtState(int state) override;
 
     // Opening.
-    bool makingFileCachesFolderPath();
     bool loadFileWrapperRepresentation(const QString &packagePath, const QString &type);
     void awakeFromNib();
     void windowControllerDidLoadNib();
-    bool readCachesFolderForListObject();
-    bool inspectUpdateSituationDic(const QVariantMap &stored) const;
-    // Reads the current list back from its file in the working folder.
+
+    // Lists: see DocumentLists.
     bool readCurrentListItemFile(bool state);
-
-    // Stores the current list under the title in the working folder, as the
-    // list items view's store button does.
-    // A list of the same title is replaced after alert 202201, or at once
-    // when askBeforeReplacing is false.
     bool storeCurrentListItem(const QString &title, bool askBeforeReplacing = true);
-    // Makes the stored list with the title current by reading its file.
     bool openStoredListItem(const QString &title);
+    OptionRun *makeOptionRun(const OptionObjectSource &options, OptionRunDriver::Options settings = {});
+    CellEditList applyOptionRun(const OptionRun::Outcome &outcome);
 
-    // Changes and logs.
+    // Changes.
     void updateChangeCountAs(bool changed);
-    bool workLogWithState(int state);
     bool register_searchTitle(const QString &title);
     const QString &searchTitle() const { return m_searchTitle; }
     void indicatorAtStep(int step, double count, const QString &message);
     bool selfIndicator(const QVariantMap &request);
-    void openOptionPanelCommand(const QVariantMap &dictionary);
 
-    // Saving.
+    // Saving, closing and quitting: see DocumentSaveFlow.
     void saveDocument();
     void saveDocumentAs();
-    void selectedSaveFileWork(bool askForPath);
     void saveWorkFilePath(const QString &path);
-    // Records the protection for a save to path and starts it, or first asks
-    // for the password confirmation when that is wanted and allowed.
-    void privatePasswordWithState(const QString &path, bool confirmAllowed);
-    bool writeProtectionFile(bool protect);
-    void startSaveAtPath(const QString &path);
-    // The save request as handed to the save worker.
-    QVariantMap saveRequestForPath(const QString &path);
-
-    // Closing and quitting; true means go ahead now.
     bool shouldCloseWindow();
     bool terminate();
-    bool terminateSaveOption(bool quitting);
-
-    bool saveSituation() const { return m_saveSituation; }
-    bool terminateState() const { return m_terminateState; }
-    bool closeWindowState() const { return m_closeWindowState; }
-
-    // Handlers, public so that they can be driven directly.
-    void answerPasswordWithFilePathNotification(const Notification &notification);
-    void saveWrapperDirectoryOfTheNotification(const Notification &notification);
-    void deliverConversionFileOfTheNotification(const Notification &notification);
-    void finishWriteListItemOfTheNotification(const Notification &notification);
-    void developUnfoldOfTheNotification(const Notification &notification);
-    void developItemsSearchOfTheNotification(const Notification &notification);
-    void developOptionObjectSourceOfTheNotification(const Notification &notification);
-    void showItemsPreTableViewOfTheNotification(const Notification &notification);
-    void outputConverterOfTheNotification(const Notification &notification);
-    // An option run over a snapshot of the current list, on a worker; not
-    // yet started. When it finishes, its writes are applied to the list as
-    // one change (applyOptionRun) before any other listener hears of it.
-    OptionRun *makeOptionRun(const OptionObjectSource &options, OptionRunDriver::Options settings = {});
-    // Answers the edits that undo the run's writes.
-    CellEditList applyOptionRun(const OptionRun::Outcome &outcome);
-    void threadShowItemsAllAtState(bool state);
+    bool saveSituation() const;
+    bool terminateState() const;
 
 private:
-    void registerNotificationHandlers();
+    friend class DocumentLists;
+    friend class DocumentResultRouter;
+    friend class DocumentSaveFlow;
+    friend class DocumentWorkLog;
+
+    static inline const QString kClassWords = QStringLiteral("Document");
+
+    bool makingFileCachesFolderPath();
+    bool readCachesFolderForListObject();
+    bool inspectUpdateSituationDic(const QVariantMap &stored) const;
+    // The package now lives at path: the document keeps its number and is
+    // named by the new path.
+    void registerSavedFilePath(const QString &path);
+
     MyDocumentWindow *window() const;
+    MyDocumentController *controller() const { return m_controller; }
+    NotificationCenter *center() const { return m_center; }
     GeneralObject *generalObject() const;
     PrivatePasswordObject *securityObject() const;
-    QString nickname() const;
-    bool nicknameIsCreator();
-    bool protectionWanted() const;
-    void rebuildProtection(bool protect);
-    bool isForThisDocument(const QVariant &cachesFolderID);
+    bool runTask(const QVariantMap &task) { return m_taskHandler(task); }
+    DocumentLists &lists() { return *m_lists; }
+    DocumentSaveFlow &saveFlow() { return *m_saveFlow; }
+    const DocumentSaveFlow &saveFlow() const { return *m_saveFlow; }
+    DocumentWorkLog &workLog() { return *m_workLog; }
 
     MyDocumentController *m_controller = nullptr;
     MyDocumentWindow *m_window = nullptr;
@@ -163,12 +143,12 @@ private:
     mutable std::unique_ptr<RootCachesFolder> m_rootCachesFolder;
     mutable std::unique_ptr<FileAttribute> m_fileAttribute;
     bool m_updateDocument = false;
-    bool m_saveSituation = true;
-    bool m_terminateState = false;
-    bool m_closeWindowState = false;
     QString m_searchTitle;
-    bool m_observing = false;
     bool m_numberHeld = false;
-    int m_saveDelayMs = 1000;
-    int m_passwordDelayMs = 2000;
+    // Declared last so that they go first: the router stops observing before
+    // anything it would touch is gone.
+    std::unique_ptr<DocumentWorkLog> m_workLog;
+    std::unique_ptr<DocumentLists> m_lists;
+    std::unique_ptr<DocumentSaveFlow> m_saveFlow;
+    std::unique_ptr<DocumentResultRouter> m_router;
 };

@@ -6,7 +6,7 @@
 #include "ListItemPrinter.h"
 #include "PasswordPrompt.h"
 #include "storage/PackageEntries.h"
-#include "storage/FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "storage/PathGuard.h"
 
 #include "app/MyDocument.h"

@@ -17,7 +17,7 @@
 #include "prefs/PreferencesSource.h"
 #include "prefs/PrivatePasswordObject.h"
 #include "prefs/SecurityObject.h"
-#include "storage/AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "storage/PackageLock.h"
 #include "tasks/IndicatorController.h"
 #include "tasks/TaskRunner.h"

@@ -2,7 +2,7 @@
 
 #include "CliExit.h"
 #include "DocumentSession.h"
-#include "storage/FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 
 #include "app/MyDocument.h"
 #include "document/DocumentSource.h"

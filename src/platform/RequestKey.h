@@ -20,4 +20,5 @@ inline const QString codeText = QStringLiteral("codeText");
 inline const QString commandNumber = QStringLiteral("commandNumber");
 inline const QString searchEditingSource = QStringLiteral("searchEditingSource");
 inline const QString objectArray = QStringLiteral("objectArray");
+inline const QString documentFileName = QStringLiteral("documentFileName");
 } // namespace RequestKey

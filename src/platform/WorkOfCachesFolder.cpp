@@ -1,9 +1,11 @@
 #include "WorkOfCachesFolder.h"
 
+#include "AtomicFileWriter.h"
+#include "FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 static QString filePathIn(const QString &folderPath, const QString &fileName)
 {
@@ -23,14 +25,7 @@ static bool acceptName(const QString &name, QStringView operation)
 
 bool WorkOfCachesFolder::isAcceptableFileName(const QString &name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || u == u'/' || u == u'\\')
-            return false;
-    }
-    return true;
+    return FileNames::isSafeName(name);
 }
 
 bool WorkOfCachesFolder::writeCachesFolderForString(const QString &string, const QString &folderPath,
@@ -50,14 +45,12 @@ bool WorkOfCachesFolder::writeCachesFolderForData(const QByteArray &data, const 
     return ErrorLog::guarded(lcDocument(), kClassWords, operation, false, [&] {
         if (data.isNull() || folderPath.isEmpty() || !acceptName(fileName, operation))
             return false;
-        QSaveFile file(filePathIn(folderPath, fileName));
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        if (file.write(data) != data.size()) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
+        // The caches are working copies: atomic, but not worth an fsync.
+        QString error;
+        if (AtomicFileWriter::writeFile(filePathIn(folderPath, fileName), data, &error, false))
+            return true;
+        ErrorLog::err(lcDocument(), kClassWords, operation, error);
+        return false;
     });
 }
 

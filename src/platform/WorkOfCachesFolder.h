@@ -14,7 +14,8 @@
 // a keyed archive. Writes are atomic; reads answer null for anything missing.
 //
 // File names often come from stored documents, so a name that could reach
-// outside its folder (a separator, ".", "..", a control character) is refused.
+// outside its folder (a separator, ".", "..", a control character) is refused
+// (FileNames::isSafeName).
 class WorkOfCachesFolder
 {
 public:

@@ -1,6 +1,6 @@
 #include "AtomicPackageWriter.h"
 
-#include "FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "PackageEntries.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"

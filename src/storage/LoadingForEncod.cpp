@@ -1,13 +1,12 @@
 #include "LoadingForEncod.h"
 
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "AtomicPackageWriter.h"
 #include "document/DocumentSource.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
-#include "tasks/ProgressReport.h"
 
 #include <QByteArray>
 #include "platform/NotificationName.h"
@@ -20,44 +19,31 @@ static const QString kLoading = u"Loading"_s;
 
 enum : int { kStepStart = 10101, kStepCopy = 10102, kStepFailed = 10105 };
 
+LoadingForEncod::LoadingForEncod()
+    : StorageTaskWorker(kClassWords, NotificationName::notifIndicatorStepOfLoading)
+{
+}
+
 void LoadingForEncod::run(const QVariantMap &task)
 {
     openWorkWrapperFileObject(task);
-}
-
-NotificationCenter &LoadingForEncod::center() const
-{
-    return m_center ? *m_center : NotificationCenter::defaultCenter();
-}
-
-bool LoadingForEncod::registerUserFileCachesFolderPath(const QString &path)
-{
-    m_userFileCachesFolderPath = path.isEmpty() ? u""_s : path;
-    return !path.isEmpty();
-}
-
-void LoadingForEncod::indicatorAtStep(int step, double count, const QString &message)
-{
-    ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfLoading, step, count, message);
-    });
 }
 
 bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
 {
     return ErrorLog::guarded(lcStorage(), kClassWords, u"openWorkWrapperFileObject", false, [&] {
         indicatorAtStep(kStepStart, 100.0, kLoading);
-        m_failureReason.clear();
+        clearFailureReason();
         const auto failed = [&] {
-            if (m_failureReason.isEmpty())
-                m_failureReason = u"the package cannot be read"_s;
-            indicatorAtStep(kStepFailed, 100.0, m_failureReason);
+            if (failureReason().isEmpty())
+                failWith(u"the package cannot be read"_s);
+            indicatorAtStep(kStepFailed, 100.0, failureReason());
             return false;
         };
 
         if (!registerUserFileCachesFolderPath(task.value(u"folderPath"_s).toString()))
             return failed();
-        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
+        registerCachesFolderID(task);
         DirectoryWrapperPtr wrapper = task.value(RequestKey::wrapper).value<DirectoryWrapperPtr>();
         if (!wrapper)
             return failed();
@@ -72,15 +58,9 @@ bool LoadingForEncod::openWorkWrapperFileObject(const QVariantMap &task)
         if (!loadFileAtWrapper() || !confirmRootIsReadable())
             return failed();
 
-        center().post(NotificationName::notifLoadingWrapperDirectory, m_cachesFolderID);
+        center().post(NotificationName::notifLoadingWrapperDirectory, cachesFolderID());
         return true;
     });
-}
-
-bool LoadingForEncod::failWith(const QString &reason)
-{
-    m_failureReason = reason;
-    return false;
 }
 
 bool LoadingForEncod::confirmFileAtWrapper()
@@ -109,7 +89,7 @@ bool LoadingForEncod::confirmRootIsReadable()
     const QString name = PackageEntries::rootFileName();
     QByteArray bytes;
     QString error;
-    FileDescriptor file = FileDescriptor::openRegularFile(m_userFileCachesFolderPath + u'/' + name, nullptr, &error);
+    FileDescriptor file = FileDescriptor::openRegularFile(workingFolder() + u'/' + name, nullptr, &error);
     if (!file.isValid() || !file.readAtMost(PackageEntries::documentEntryCap(name), &bytes, &error))
         return failWith(u"%1 cannot be read: %2"_s.arg(name, error));
     if (bytes.isEmpty())
@@ -163,7 +143,7 @@ bool LoadingForEncod::loadMember(const DirectoryWrapper::Member &member, qint64 
     reportCopied();
 
     // The working folder is a cache: atomic, but not worth an fsync.
-    AtomicFileWriter target(m_userFileCachesFolderPath + u'/' + member.name);
+    AtomicFileWriter target(workingFolder() + u'/' + member.name);
     target.setSyncToDisk(false);
     bool written = target.open();
     QByteArray buffer(PackageEntries::kChunkSize, Qt::Uninitialized);

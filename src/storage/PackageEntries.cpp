@@ -1,9 +1,10 @@
 #include "PackageEntries.h"
 
-#include "FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "list/ListItemsSource.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/ErrorLog.h"
+#include "platform/FileNames.h"
 #include "platform/LogCategories.h"
 
 #include <QRegularExpression>
@@ -54,19 +55,12 @@ bool PackageEntries::isIgnoredName(QStringView name)
 
 bool PackageEntries::isSafeName(QStringView name)
 {
-    if (name.isEmpty() || name == u"." || name == u"..")
-        return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || u == u'/' || u == u'\\' || (u >= 0x80 && u < 0xa0))
-            return false;
-    }
-    return true;
+    return FileNames::isSafeName(name);
 }
 
 QString PackageEntries::transientName(const QString &name, QStringView kind, QStringView suffix)
 {
-    return u"."_s + name + u'.' + kind.toString() + u'-' + suffix.toString();
+    return FileNames::transientName(name, kind, suffix);
 }
 
 bool PackageEntries::isTransientName(QStringView name)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFileWriter.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -21,7 +23,7 @@ public:
     };
 
     // Data moves in pieces of this size, with a progress report after each.
-    static constexpr qint64 kChunkSize = 1048576;
+    static constexpr qint64 kChunkSize = AtomicFileWriter::kChunkSize;
 
     static QString rootFileName() { return QStringLiteral("documentSource.pagestyle"); }
     static QString conditionFileName() { return QStringLiteral("conditionOfTheFile.pagestyle"); }
@@ -33,11 +35,10 @@ public:
 
     // Files the desktop platform may place in a package.
     static bool isIgnoredName(QStringView name);
-    // A plain file name: not empty, not "." or "..", no path separator, no
-    // control character.
+    // See FileNames.
     static bool isSafeName(QStringView name);
-    // The hidden temporaries of this layer's atomic writes, which a crash may
-    // leave behind; never part of a package.
+    // The hidden temporaries of atomic file and package writes, which a crash
+    // may leave behind; never part of a package.
     static bool isTransientName(QStringView name);
     static QString transientName(const QString &name, QStringView kind, QStringView suffix);
 

@@ -1,6 +1,6 @@
 #include "PackageProtection.h"
 
-#include "FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "PackageEntries.h"
 #include "document/DocumentSource.h"
 #include "platform/KeyedUnarchiver.h"

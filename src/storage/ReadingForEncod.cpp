@@ -1,13 +1,12 @@
 #include "ReadingForEncod.h"
 
-#include "FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
-#include "tasks/ProgressReport.h"
 
 #include <QByteArray>
 #include "platform/NotificationName.h"
@@ -21,21 +20,14 @@ static const QString kListItemKey = u"listItem"_s;
 
 enum : int { kStepStart = 93201, kStepChunk = 93202, kStepRead = 93203 };
 
+ReadingForEncod::ReadingForEncod()
+    : StorageTaskWorker(kClassWords, NotificationName::notifIndicatorStepOfReading)
+{
+}
+
 void ReadingForEncod::run(const QVariantMap &task)
 {
     openWorkReadingFileObject(task);
-}
-
-NotificationCenter &ReadingForEncod::center() const
-{
-    return m_center ? *m_center : NotificationCenter::defaultCenter();
-}
-
-void ReadingForEncod::indicatorAtStep(int step, double count, const QString &message)
-{
-    ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfReading, step, count, message);
-    });
 }
 
 bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
@@ -45,21 +37,21 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
         indicatorAtStep(kStepStart, 0.0, kReading);
         if (task.isEmpty())
             return false;
-        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
-        m_userFileCachesFolderPath = task.value(u"folderPath"_s).toString();
+        registerCachesFolderID(task);
+        registerWorkingFolder(task.value(u"folderPath"_s).toString());
         m_readingFileTitle = task.value(RequestKey::filePass).toString();
         m_documentFileName = task.value(u"documentFileName"_s).toString();
         m_documentState = task.value(u"state"_s).toBool();
-        if (m_userFileCachesFolderPath.isEmpty() || m_readingFileTitle.isEmpty() || m_documentFileName.isEmpty())
+        if (workingFolder().isEmpty() || m_readingFileTitle.isEmpty() || m_documentFileName.isEmpty())
             return false;
         // The name comes from stored data: it must stay inside the folder.
         if (!PackageEntries::isSafeName(m_readingFileTitle)) {
             ErrorLog::err(lcStorage(), kClassWords, operation, u"refused file name"_s);
             return false;
         }
-        m_readingFilePath = m_userFileCachesFolderPath + u'/' + m_readingFileTitle;
+        m_readingFilePath = workingFolder() + u'/' + m_readingFileTitle;
 
-        const FileDescriptor folder = FileDescriptor::openDirectory(m_userFileCachesFolderPath);
+        const FileDescriptor folder = FileDescriptor::openDirectory(workingFolder());
         qint64 size = 0;
         FileDescriptor file = folder.isValid()
             ? FileDescriptor::openRegularFileAt(folder.get(), m_readingFileTitle, &size)
@@ -111,7 +103,7 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
             return true;
         }
         const QVariantMap result = {
-            {RequestKey::cachesFolderID, m_cachesFolderID},
+            {RequestKey::cachesFolderID, cachesFolderID()},
             {u"documentFileName"_s, m_documentFileName},
             {u"ListItem"_s, QVariant::fromValue(ListItemPtr(std::move(decoded)))},
             {u"state"_s, m_documentState},

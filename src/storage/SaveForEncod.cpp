@@ -1,6 +1,6 @@
 #include "SaveForEncod.h"
 
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "PackageEntries.h"
 #include "document/DocumentSource.h"
 #include "platform/ArchivableSnapshot.h"
@@ -9,7 +9,6 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
-#include "tasks/ProgressReport.h"
 #include "platform/NotificationName.h"
 #include "platform/RequestKey.h"
 
@@ -20,25 +19,14 @@ static const QString kBlank = u" "_s;
 
 enum : int { kStepStart = 93301, kStepRoot = 93302, kStepCopy = 93303, kStepDone = 93304, kStepFailed = 93305 };
 
-static bool registerText(QString &field, const QString &value)
+SaveForEncod::SaveForEncod()
+    : StorageTaskWorker(kClassWords, NotificationName::notifIndicatorStepOfSave)
 {
-    field = value.isEmpty() ? u""_s : value;
-    return !value.isEmpty();
 }
 
 void SaveForEncod::run(const QVariantMap &task)
 {
     saveWorkWrapperFileObject(task);
-}
-
-NotificationCenter &SaveForEncod::center() const
-{
-    return m_center ? *m_center : NotificationCenter::defaultCenter();
-}
-
-bool SaveForEncod::registerUserFileCachesFolderPath(const QString &path)
-{
-    return registerText(m_userFileCachesFolderPath, path);
 }
 
 bool SaveForEncod::registerSaveingFileTitle(const QString &title)
@@ -56,17 +44,10 @@ bool SaveForEncod::registerSaveWrapperFilePath(const QString &path)
     return registerText(m_saveWrapperFilePath, path);
 }
 
-void SaveForEncod::indicatorAtStep(int step, double count, const QString &message)
-{
-    ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfSave, step, count, message);
-    });
-}
-
 bool SaveForEncod::saveWorkWrapperFileObject(const QVariantMap &task)
 {
     bool saved = false;
-    m_failureReason.clear();
+    clearFailureReason();
     try {
         saved = saveSteps(task);
     } catch (...) {
@@ -75,7 +56,7 @@ bool SaveForEncod::saveWorkWrapperFileObject(const QVariantMap &task)
     }
     // The reason rides on the failure step, for front ends that print it.
     if (!saved)
-        indicatorAtStep(kStepFailed, 100.0, m_failureReason);
+        indicatorAtStep(kStepFailed, 100.0, failureReason());
     return saved;
 }
 
@@ -83,7 +64,7 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
 {
     if (task.isEmpty())
         return false;
-    m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
+    registerCachesFolderID(task);
     indicatorAtStep(kStepStart, 100.0, QString());
 
     const bool folder = registerUserFileCachesFolderPath(task.value(u"folderPath"_s).toString());
@@ -92,7 +73,7 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
         return false;
 
     registerSaveingFileTitle(PackageEntries::rootFileName());
-    registerSaveingFilePath(m_userFileCachesFolderPath + u'/' + m_saveingFileTitle);
+    registerSaveingFilePath(workingFolder() + u'/' + m_saveingFileTitle);
     indicatorAtStep(kStepRoot, 0.0, QString());
 
     QByteArray data;
@@ -123,7 +104,7 @@ bool SaveForEncod::saveSteps(const QVariantMap &task)
     if (!saveWrapperFile())
         return false;
 
-    center().post(NotificationName::notifSaveWrapperDirectory, m_cachesFolderID);
+    center().post(NotificationName::notifSaveWrapperDirectory, cachesFolderID());
     indicatorAtStep(kStepDone, 100.0, QString());
     return true;
 }
@@ -145,7 +126,7 @@ bool SaveForEncod::saveEncodDataAtData(const QByteArray &data)
     }
     if (!written) {
         ErrorLog::err(lcStorage(), kClassWords, u"saveEncodDataAtData", error);
-        m_failureReason = error;
+        failWith(error);
     }
     return written;
 }
@@ -160,10 +141,10 @@ bool SaveForEncod::saveWrapperFile()
         const double count = total > 0 ? std::min(50.0 + double(copied) / double(total) * 50.0, 100.0) : 100.0;
         indicatorAtStep(kStepCopy, count, kBlank);
     });
-    const bool written = m_packageWriter.writePackage(m_userFileCachesFolderPath, m_saveWrapperFilePath);
+    const bool written = m_packageWriter.writePackage(workingFolder(), m_saveWrapperFilePath);
     m_packageWriter.setProgressHandler({});
     m_fileWrapperSize = double(m_packageWriter.totalSize());
     if (!written)
-        m_failureReason = m_packageWriter.errorString();
+        failWith(m_packageWriter.errorString());
     return written;
 }

@@ -1,6 +1,6 @@
 #include "WritingForEncod.h"
 
-#include "AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
@@ -8,7 +8,6 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
-#include "tasks/ProgressReport.h"
 #include "platform/NotificationName.h"
 #include "platform/RequestKey.h"
 
@@ -19,25 +18,14 @@ static const QString kListItemKey = u"listItem"_s;
 
 enum : int { kStepStart = 93401, kStepEncode = 93402, kStepWrite = 93403, kStepDone = 93404, kStepFailed = 93405 };
 
-static bool registerText(QString &field, const QString &value)
+WritingForEncod::WritingForEncod()
+    : StorageTaskWorker(kClassWords, NotificationName::notifIndicatorStepOfWriting)
 {
-    field = value.isEmpty() ? u""_s : value;
-    return !value.isEmpty();
 }
 
 void WritingForEncod::run(const QVariantMap &task)
 {
     writEncodDataAtObject(task);
-}
-
-NotificationCenter &WritingForEncod::center() const
-{
-    return m_center ? *m_center : NotificationCenter::defaultCenter();
-}
-
-bool WritingForEncod::registerFileCachesFolderPath(const QString &path)
-{
-    return registerText(m_fileCachesFolderPath, path);
 }
 
 bool WritingForEncod::registerWritingFileTitle(const QString &title)
@@ -53,13 +41,6 @@ bool WritingForEncod::registerWritingFilePath(const QString &path)
 bool WritingForEncod::registerDocumentFileName(const QString &name)
 {
     return registerText(m_documentFileName, name);
-}
-
-void WritingForEncod::indicatorAtStep(int step, double count, const QString &message)
-{
-    ErrorLog::guardedVoid(lcStorage(), kClassWords, u"indicatorAtStep", [&] {
-        ProgressReport::post(center(), NotificationName::notifIndicatorStepOfWriting, step, count, message);
-    });
 }
 
 bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
@@ -82,8 +63,8 @@ bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
             ErrorLog::err(lcStorage(), kClassWords, operation, u"refused file name"_s);
             return failed();
         }
-        registerWritingFilePath(m_fileCachesFolderPath + u'/' + m_writingFileTitle);
-        m_cachesFolderID = task.value(RequestKey::cachesFolderID).toInt();
+        registerWritingFilePath(workingFolder() + u'/' + m_writingFileTitle);
+        registerCachesFolderID(task);
         indicatorAtStep(kStepEncode, 0.0, QString());
 
         const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();

@@ -1,34 +1,26 @@
 #pragma once
 
-#include "tasks/TaskWorker.h"
+#include "StorageTaskWorker.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QVariantMap>
 
-class NotificationCenter;
-
 // Writes one list item into the working folder as its list file (task 242),
 // atomically and in 1 MiB chunks, then announces it with
 // "finishWriteListItemNotif".
-class WritingForEncod : public TaskWorker
+class WritingForEncod : public StorageTaskWorker
 {
 public:
+    WritingForEncod();
     void run(const QVariantMap &task) override;
-
-    // Reports and the result go here instead of the default centre; not owned.
-    void setNotificationCenter(NotificationCenter *center) { m_center = center; }
 
     // "cachesFolderID", "folderPath", "fileName" (a plain file name),
     // "listItemSource" (ListItemPtr), "documentFileName".
     bool writEncodDataAtObject(const QVariantMap &task);
 
-    // Posts "notifIndicatorStepOfWriting".
-    void indicatorAtStep(int step, double count, const QString &message);
-
-    qint32 cachesFolderID() const { return m_cachesFolderID; }
-    const QString &fileCachesFolderPath() const { return m_fileCachesFolderPath; }
-    bool registerFileCachesFolderPath(const QString &path);
+    const QString &fileCachesFolderPath() const { return workingFolder(); }
+    bool registerFileCachesFolderPath(const QString &path) { return registerWorkingFolder(path); }
     const QString &writingFileTitle() const { return m_writingFileTitle; }
     bool registerWritingFileTitle(const QString &title);
     const QString &writingFilePath() const { return m_writingFilePath; }
@@ -39,13 +31,9 @@ public:
 
 private:
     bool writeEncodData(const QByteArray &data);
-    NotificationCenter &center() const;
 
-    qint32 m_cachesFolderID = 0;
-    QString m_fileCachesFolderPath;
     QString m_writingFileTitle;
     QString m_writingFilePath;
     QString m_documentFileName;
     double m_fileDataSize = 0.0;
-    NotificationCenter *m_center = nullptr;
 };

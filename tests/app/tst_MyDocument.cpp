@@ -19,6 +19,7 @@
 #include "platform/PasswordVerifier.h"
 #include "platform/PolicyAlertPresenter.h"
 #include "prefs/DomainObject.h"
+#include "prefs/GeneralObject.h"
 #include "prefs/PasswordController.h"
 #include "prefs/PreferencesSource.h"
 #include "prefs/PrivatePasswordObject.h"
@@ -124,6 +125,15 @@ struct Session
     }
     MyDocument *newDocument() { return static_cast<MyDocument *>(app->documentController()->newDocument()); }
     PrivatePasswordObject *security() { return app->preferencesSource()->securityObject()->privatePasswordObject(); }
+    // Saves protect with the password titled "work" ("s3cret-pass").
+    bool protectSaves()
+    {
+        PrivatePasswordObject *object = security();
+        object->registerPrivatePasswordWithState(true);
+        object->registerProtectFileByPasswordWithState(true);
+        return object->addPrivatePasswordListAtTitle(u"work"_s, u"s3cret-pass"_s)
+            && object->workPrivatePasswordTitleAtString(u"work"_s);
+    }
     MyDocument *open(const QString &path)
     {
         const qsizetype before = platform.documentCount();
@@ -293,11 +303,7 @@ private Q_SLOTS:
         const QString packagePath = m_files.filePath(u"Locked.pgcd"_s);
         {
             Session session;
-            PrivatePasswordObject *security = session.security();
-            security->registerPrivatePasswordWithState(true);
-            security->registerProtectFileByPasswordWithState(true);
-            QVERIFY(security->addPrivatePasswordListAtTitle(u"work"_s, u"s3cret-pass"_s));
-            QVERIFY(security->workPrivatePasswordTitleAtString(u"work"_s));
+            QVERIFY(session.protectSaves());
             MyDocument *document = session.newDocument();
             QVERIFY(importInto(document, writeCsv(m_files, u"first.csv"_s, kFirstCsv)));
             QVERIFY(saveAndWait(document, packagePath));
@@ -537,7 +543,8 @@ private Q_SLOTS:
         std::unique_ptr<OptionRun> run(document->makeOptionRun(options));
         QSignalSpy finished(run.get(), &OptionRun::finished);
         run->start();
-        QVERIFY(finished.wait(10000));
+        // The run may end before a wait() could start, which would then wait for a second end.
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
         QVERIFY2(run->outcome().result.success, qPrintable(run->outcome().result.errorText));
     }
 
@@ -572,6 +579,118 @@ private Q_SLOTS:
         // Something that is not a package opens nothing.
         QVERIFY(!session.app->openDocumentWithFilePath(m_files.filePath(u"first.csv"_s), true));
         QVERIFY(!session.app->openDocumentWithFilePath(m_files.filePath(u"missing.pgcd"_s), true));
+    }
+
+    void passwordAnswersSaveTheirOwnDocument()
+    {
+        Session session;
+        QVERIFY(session.protectSaves());
+        MyDocument *first = session.newDocument();
+        MyDocument *second = session.newDocument();
+        QVERIFY(importInto(first, writeCsv(m_files, u"first.csv"_s, kFirstCsv)));
+        const auto protectionAt = [](const QString &package) {
+            QFile file(QDir(package).filePath(u"conditionOfTheFile.pagestyle"_s));
+            if (!file.open(QIODevice::ReadOnly))
+                return QVariantMap();
+            return KeyedUnarchiver(file.readAll()).root().decodeVariantMap(u"protectFileByPassword");
+        };
+        const auto answer = [](MyDocument *document, const QString &path, bool protect) {
+            NotificationCenter::defaultCenter().post(
+                u"notifPasswordForSave"_s,
+                QVariantMap{{u"cachesFolderID"_s, document->cachesFolderID()}, {u"FilePath"_s, path},
+                            {u"Protect"_s, protect}});
+        };
+
+        // An answer for the other document saves that one only.
+        const QString other = m_files.filePath(u"Other.pgcd"_s);
+        const QString mine = m_files.filePath(u"Answered.pgcd"_s);
+        answer(second, other, true);
+        QTRY_VERIFY(!second->saveSituation());
+        QVERIFY(first->isDocumentEdited());
+        QVERIFY(!QFileInfo::exists(mine));
+        QCOMPARE(second->filePath(), other);
+
+        // "Don't protect" drops the protection from both records.
+        answer(first, mine, false);
+        QTRY_VERIFY(!first->isDocumentEdited());
+        QCOMPARE(first->filePath(), mine);
+        QVERIFY(!protectionAt(mine).value(u"protectFileByPasswordWithState"_s).toBool());
+        QVERIFY(!first->documentSource()->privatePasswordWithState());
+
+        QVERIFY(importInto(first, writeCsv(m_files, u"second.csv"_s, kSecondCsv)));
+        answer(first, mine, true);
+        QTRY_VERIFY(!first->isDocumentEdited());
+        const QVariantMap protection = protectionAt(mine);
+        QVERIFY(protection.value(u"protectFileByPasswordWithState"_s).toBool());
+        QCOMPARE(protection.value(u"passwordTitle"_s).toString(), u"work"_s);
+        QVERIFY(first->documentSource()->privatePasswordWithState());
+    }
+
+    void closedDocumentHearsNothing()
+    {
+        Session session;
+        MyDocument *document = session.newDocument();
+        MyDocument *kept = session.newDocument();
+        QVERIFY(importInto(document, writeCsv(m_files, u"first.csv"_s, kFirstCsv)));
+        QVERIFY(importInto(kept, writeCsv(m_files, u"second.csv"_s, kSecondCsv)));
+        const int number = document->cachesFolderID();
+        const QString path = m_files.filePath(u"Never.pgcd"_s);
+        // A save still waiting for its timer dies with the document.
+        document->registerTimerIntervals(30, 0);
+        document->saveWorkFilePath(path);
+        session.platform.closeDocument(document);
+
+        NotificationCenter &center = NotificationCenter::defaultCenter();
+        center.post(u"notifSaveWrapperDirectory"_s, number);
+        center.post(u"developItemsSearchNotif"_s,
+                    QVariantMap{{u"cachesFolderID"_s, number}, {u"objectArray"_s, QVariant::fromValue(RowList())}});
+        center.post(u"showItemsPreTableViewNotif"_s, 1);
+        QTest::qWait(80);
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(session.platform.documentCount(), qsizetype(1));
+        // The one left still takes what is meant for every document.
+        for (const Row &row : kept->listItem()->tableItemObjectArray())
+            QCOMPARE(row.indication(), 1u);
+        QVERIFY(!kept->listItem()->indicationMode());
+    }
+
+    void workLogsNameWhoChangedWhat()
+    {
+        Session session;
+        GeneralObject *general = session.app->preferencesSource()->generalObject();
+        QVERIFY(general->registerUserNicknameString(u"Ann"_s));
+        MyDocument *document = session.newDocument();
+        CreatorInformation *root = document->documentSource()->creatorInformation();
+        QCOMPARE(root->creatorName(), u"Ann"_s);
+
+        const QString csv = writeCsv(m_files, u"first.csv"_s, kFirstCsv);
+        QVERIFY(importInto(document, csv));
+        CreatorInformation *list = document->listItem()->creatorInformation();
+        QCOMPARE(list->creatorName(), u"Ann"_s);
+        QVERIFY(!list->confirm_updateCreator());
+        QCOMPARE(list->logComment(), csv);
+        ListItemsSource *lists = document->documentSource()->listItemsSource();
+        QCOMPARE(lists->infoText(), list->logText());
+
+        // Someone else's export is logged on both records as theirs.
+        QVERIFY(general->registerUserNicknameString(u"Bob"_s));
+        NotificationCenter::defaultCenter().post(u"outputConverterNotif"_s, u"/tmp/out.csv"_s);
+        for (const CreatorInformation *creator : {root, list}) {
+            QCOMPARE(creator->creatorName(), u"Ann"_s);
+            QCOMPARE(creator->updateCreator(), u"Bob"_s);
+            QCOMPARE(creator->logComment(), u"/tmp/out.csv"_s);
+        }
+        QCOMPARE(lists->infoText(), list->logText());
+
+        // Storing the list again logs who stored it on the list's own record.
+        QVERIFY(document->storeCurrentListItem(u"Fruit"_s));
+        QVERIFY(list->setUpCreator());
+        QVERIFY(general->registerUserNicknameString(u"Cy"_s));
+        const qsizetype entries = list->workLogArray().size();
+        QVERIFY(document->storeCurrentListItem(u"Fruit"_s, false));
+        QCOMPARE(list->workLogArray().size(), entries + 1);
+        QCOMPARE(list->updateCreator(), u"Cy"_s);
+        QCOMPARE(root->updateCreator(), u"Bob"_s);
     }
 };
 

@@ -249,6 +249,35 @@ private Q_SLOTS:
         QVERIFY(W::isAcceptableFileName(u"list \u3042.listItems"_s));
     }
 
+    void writesReplaceWholeAndNeverFollowLinks()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"inner"_s);
+        QVERIFY(QDir().mkdir(folder));
+        const QString outside = dir.filePath(u"outside"_s);
+        QVERIFY(writeFile(outside, "secret"));
+
+        // A link planted in the folder is replaced; what it points at stays.
+        QVERIFY(QFile::link(outside, QDir(folder).filePath(u"list"_s)));
+        QVERIFY(W::writeCachesFolderForData("new", folder, u"list"_s));
+        QVERIFY(!QFileInfo(QDir(folder).filePath(u"list"_s)).isSymLink());
+        QCOMPARE(W::readDataForCachesFolderPath(folder, u"list"_s), QByteArray("new"));
+        QFile kept(outside);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("secret"));
+
+        // A write that cannot land says why and leaves no temporary behind.
+        QVERIFY(QDir(folder).mkdir(u"taken"_s));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(u"^Err WorkOfCachesFolder writeCachesFolderForData : .*taken"_s));
+        QVERIFY(!W::writeCachesFolderForData("x", folder, u"taken"_s));
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({u"list"_s, u"taken"_s}));
+
+        // C1 control characters are as unsafe in a name as C0 ones.
+        QVERIFY(!W::isAcceptableFileName(u"a\u0085b"_s));
+    }
+
     void removeAndMove()
     {
         QTemporaryDir dir;

@@ -1,8 +1,8 @@
 #include "support/TestSupport.h"
 
-#include "storage/AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "storage/AtomicPackageWriter.h"
-#include "storage/FileDescriptor.h"
+#include "platform/FileDescriptor.h"
 #include "storage/PackageLock.h"
 #include "storage/PathGuard.h"
 

@@ -5,7 +5,7 @@
 #include "platform/ArchivableSnapshot.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/NotificationCenter.h"
-#include "storage/AtomicFileWriter.h"
+#include "platform/AtomicFileWriter.h"
 #include "storage/DirectoryWrapper.h"
 #include "storage/LoadingForEncod.h"
 #include "storage/ReadingForEncod.h"

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// An owned POSIX file descriptor. The storage layer needs what QFile does not
-// give: opens that refuse symbolic links, directory descriptors, and the
+// An owned POSIX file descriptor. Readers and writers of stored files need
+// what QFile does not give: opens that refuse symbolic links, directory descriptors, and the
 // result of every fsync.
 class FileDescriptor
 {

@@ -1,6 +1,6 @@
 #include "AtomicFileWriter.h"
 
-#include "PackageEntries.h"
+#include "FileNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,7 +47,7 @@ bool AtomicFileWriter::open()
     const QFileInfo target(m_targetPath);
     const QString folder = target.absolutePath();
     const QString name = target.fileName();
-    if (!PackageEntries::isSafeName(name)) {
+    if (!FileNames::isSafeName(name)) {
         m_error = u"refused file name \"%1\""_s.arg(m_targetPath);
         return false;
     }
@@ -59,7 +59,7 @@ bool AtomicFileWriter::open()
                            && S_ISREG(status.st_mode);
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QString candidate = folder + u'/'
-                                  + PackageEntries::transientName(name, u"writing", randomSuffix());
+                                  + FileNames::transientName(name, u"writing", randomSuffix());
         const int fd = ::open(QFile::encodeName(candidate).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0) {
@@ -148,7 +148,7 @@ bool AtomicFileWriter::writeChunks(const QString &targetPath, const QByteArray &
         return failed();
     const qint64 total = data.size();
     for (qint64 written = 0; written < total;) {
-        const qint64 length = std::min(PackageEntries::kChunkSize, total - written);
+        const qint64 length = std::min(kChunkSize, total - written);
         if (!writer.write(data.constData() + written, length))
             return failed();
         written += length;

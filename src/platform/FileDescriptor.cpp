@@ -30,6 +30,18 @@ FileDescriptor FileDescriptor::openDirectory(const QString &path)
     return FileDescriptor(fd);
 }
 
+// A regular file opened without blocking (so that a fifo could not hang the
+// open), made blocking again for reading.
+static FileDescriptor readyRegularFile(FileDescriptor file, const struct stat &status, qint64 *size)
+{
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK);
+    if (size)
+        *size = qint64(status.st_size);
+    return file;
+}
+
 FileDescriptor FileDescriptor::openRegularFileAt(int directoryFd, const QString &name, qint64 *size)
 {
     const QByteArray encoded = QFile::encodeName(name);
@@ -49,12 +61,7 @@ FileDescriptor FileDescriptor::openRegularFileAt(int directoryFd, const QString 
         errno = EINVAL;
         return FileDescriptor();
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    if (size)
-        *size = qint64(status.st_size);
-    return file;
+    return readyRegularFile(std::move(file), status, size);
 }
 
 // Why a path that exists is not a regular file, in words a user knows.
@@ -91,12 +98,7 @@ FileDescriptor FileDescriptor::openRegularFile(const QString &path, qint64 *size
         *error = kindOf(status.st_mode);
         return FileDescriptor();
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    if (size)
-        *size = qint64(status.st_size);
-    return file;
+    return readyRegularFile(std::move(file), status, size);
 }
 
 bool FileDescriptor::readRegularFile(const QString &path, qint64 cap, QByteArray *bytes, QString *error)

@@ -16,6 +16,9 @@ public:
     // After each chunk: bytes written so far and the total.
     using ChunkHandler = std::function<void(qint64 written, qint64 total)>;
 
+    // writeInChunks writes pieces of this size.
+    static constexpr qint64 kChunkSize = 1048576;
+
     explicit AtomicFileWriter(const QString &targetPath);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter &) = delete;
@@ -36,7 +39,7 @@ public:
     static bool writeFile(const QString &targetPath, const QByteArray &data, QString *error = nullptr,
                           bool syncToDisk = true);
 
-    // data in pieces of PackageEntries::kChunkSize, afterChunk called after
+    // data in pieces of kChunkSize, afterChunk called after
     // each; empty data gives an empty file and no call. Null data is refused.
     static bool writeInChunks(const QString &targetPath, const QByteArray &data,
                               const ChunkHandler &afterChunk, QString *error = nullptr);
