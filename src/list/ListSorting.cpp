@@ -4,8 +4,12 @@
 #include "ListItem.h"
 #include "ListRowStore.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -31,8 +35,8 @@ struct Text
 
 // Below this the second thread costs more than it saves.
 constexpr qsizetype kTwoCoresFrom = 50000;
-// How many rows ahead of the one read its data is asked for; its cell text
-// is asked for half as far ahead, once the data has arrived.
+// How many rows ahead of the one read its cell text is asked for; the row's
+// data is asked for twice as far ahead, so that it is there by then.
 constexpr qsizetype kAhead = 16;
 constexpr quint32 kClamped = 0xffff;
 
@@ -44,31 +48,61 @@ char16_t foldedUnit(char16_t unit)
     return folded > 0xffff ? char16_t(kClamped) : char16_t(folded);
 }
 
+// Four units read as one integer, the first in the top bits.
+quint64 fourUnits(const char16_t *units)
+{
+    quint64 word = qFromLittleEndian<quint64>(units);
+    word = (word >> 32) | (word << 32);
+    return ((word >> 16) & 0x0000ffff0000ffffull) | ((word & 0x0000ffff0000ffffull) << 16);
+}
+
+// Folds four ASCII units at once: adds 0x20 to the lanes from 'A' to 'Z'.
+quint64 foldedAscii(quint64 word)
+{
+    const quint64 fromA = word + 0x003f003f003f003full; // bit 7 set from 'A' on
+    const quint64 pastZ = word + 0x0025002500250025ull; // bit 7 set past 'Z'
+    return word + (((fromA & ~pastZ) & 0x0080008000800080ull) >> 2);
+}
+
 // Case-insensitive comparison folds every unit on its own except a low
 // surrogate after a high one, which stands for the whole folded code point,
 // above every BMP unit. Such a unit and every one after it pack as 0xffff:
 // no key order is then wrong, and texts tied there are compared in full.
-void packText(QStringView text, Qt::CaseSensitivity cs, bool ascending, Key &key)
+void packFolded(const char16_t *units, qsizetype size, quint64 words[2])
 {
-    const char16_t *units = text.utf16();
-    const qsizetype size = std::min<qsizetype>(text.size(), 8);
-    quint64 words[2] = {0, 0};
     bool clamped = false;
     for (qsizetype i = 0; i < 8; ++i) {
         quint32 value = 0;
         if (clamped) {
             value = kClamped;
         } else if (i < size) {
-            value = units[i];
-            if (cs == Qt::CaseInsensitive) {
-                if (QChar::isLowSurrogate(value) && i > 0 && QChar::isHighSurrogate(units[i - 1]))
-                    value = kClamped;
-                else
-                    value = foldedUnit(char16_t(value));
-                clamped = value == kClamped;
-            }
+            if (QChar::isLowSurrogate(units[i]) && i > 0 && QChar::isHighSurrogate(units[i - 1]))
+                value = kClamped;
+            else
+                value = foldedUnit(units[i]);
+            clamped = value == kClamped;
         }
         words[i / 4] = (words[i / 4] << 16) | value;
+    }
+}
+
+void packText(QStringView text, Qt::CaseSensitivity cs, bool ascending, Key &key)
+{
+    char16_t padded[8] = {};
+    const char16_t *units = text.utf16();
+    if (text.size() < 8) {
+        std::copy_n(units, text.size(), padded);
+        units = padded;
+    }
+    quint64 words[2] = {fourUnits(units), fourUnits(units + 4)};
+    if (cs == Qt::CaseInsensitive) {
+        if (((words[0] | words[1]) & 0xff80ff80ff80ff80ull) == 0) {
+            words[0] = foldedAscii(words[0]);
+            words[1] = foldedAscii(words[1]);
+        } else {
+            words[0] = words[1] = 0;
+            packFolded(units, std::min<qsizetype>(text.size(), 8), words);
+        }
     }
     key.high = ascending ? words[0] : ~words[0];
     key.low = ascending ? words[1] : ~words[1];
@@ -193,18 +227,23 @@ qsizetype splitOfMerge(const Key *a, qsizetype aCount, const Key *b, qsizetype b
     return low;
 }
 
-// Runs work(0) and work(1), on two cores when `parallel`. The work must not throw.
+// Runs work(0) and work(1), on two cores when `parallel` and a thread can be
+// had. The work must not throw.
 template<class Work>
 void onBothCores(bool parallel, const Work &work)
 {
-    if (!parallel) {
-        work(0);
-        work(1);
-        return;
+    std::thread second;
+    if (parallel) {
+        try {
+            second = std::thread([&work] { work(1); });
+        } catch (const std::system_error &) {
+        }
     }
-    std::thread second([&work] { work(1); });
     work(0);
-    second.join();
+    if (second.joinable())
+        second.join();
+    else
+        work(1);
 }
 
 } // namespace
@@ -277,14 +316,14 @@ QList<qsizetype> ListSorting::sortedOrder(const ListRowStore &store, const QStri
     const Key *b = sorted[1];
     const qsizetype aCount = half;
     const qsizetype bCount = count - half;
-    const qsizetype middle = count / 2;
-    const qsizetype aMiddle = splitOfMerge(a, aCount, b, bCount, middle, order);
+    // Each core writes one half of the order.
+    const qsizetype aInFirstHalf = splitOfMerge(a, aCount, b, bCount, half, order);
     qsizetype *out = result.data();
     onBothCores(parallel, [&](int part) {
         if (part == 0)
-            mergePositions(a, aCount, 0, b, bCount, 0, 0, middle, order, out);
+            mergePositions(a, aCount, 0, b, bCount, 0, 0, half, order, out);
         else
-            mergePositions(a, aCount, aMiddle, b, bCount, middle - aMiddle, middle, count, order, out);
+            mergePositions(a, aCount, aInFirstHalf, b, bCount, half - aInFirstHalf, half, count, order, out);
     });
     return result;
 }
