@@ -240,11 +240,13 @@ bool ListRowStore::reorderPreview(const QList<qsizetype> &order)
         m_searchRows = std::move(searchRows);
         searchChanged();
     } else {
-        // Rows are moved, never copied, so no row's reference count (each on
-        // a cache line of its own) is touched; they pass through memory that
-        // faults in huge pages rather than through a new list.
+        // Rows are moved, not copied (a list shared with a snapshot is copied
+        // once, by detaching), so that no row's reference count, each on a
+        // cache line of its own, is touched. Both working arrays are had
+        // before anything moves: running out of memory changes nothing.
         const qsizetype count = order.size();
         const HugePageMemory staging(size_t(count) * sizeof(Row));
+        const HugePageMemory placeMemory(m_searchRows.isEmpty() ? 0 : size_t(count) * sizeof(qsizetype));
         Row *staged = static_cast<Row *>(staging.data());
         Row *rows = m_rows.data();
         for (qsizetype i = 0; i < count; ++i)
@@ -255,9 +257,11 @@ bool ListRowStore::reorderPreview(const QList<qsizetype> &order)
         }
         // The search result follows its rows to their new places.
         if (!m_searchRows.isEmpty()) {
-            const QList<qsizetype> newPlace = inverse(order);
+            qsizetype *newPlace = placeMemory.as<qsizetype>();
+            for (qsizetype i = 0; i < count; ++i)
+                newPlace[order.at(i)] = i;
             for (qsizetype &searchRow : m_searchRows)
-                searchRow = newPlace.at(searchRow);
+                searchRow = newPlace[searchRow];
         }
         rowsMoved();
     }
