@@ -581,9 +581,8 @@ QList<qsizetype> ListItem::sortPreview(const ListSortDescriptor &descriptor)
     if (m_rows.indicationMode() && m_rows.searchRows().isEmpty())
         m_rows.setIndicationMode(false);
     const QList<qsizetype> order = sortedPreviewOrder(*this, descriptor);
-    if (order.isEmpty())
+    if (order.isEmpty() || !m_rows.reorderPreview(order))
         return {};
-    m_rows.permutePreview(order);
     return order;
 }
 
@@ -682,7 +681,7 @@ QList<qsizetype> ListItem::movePreviewRows(const QList<qsizetype> &positions, qs
         if (i < count && !moving[size_t(i)])
             order.append(i);
     }
-    if (m_rows.permutePreview(order).isEmpty())
+    if (!m_rows.reorderPreview(order))
         return {};
     return order;
 }

@@ -1,5 +1,6 @@
 #include "ListRowStore.h"
 
+#include "HugePageMemory.h"
 #include "ListNotifier.h"
 
 #include <algorithm>
@@ -223,8 +224,15 @@ RowList ListRowStore::removeRows(qsizetype row, qsizetype count)
 
 QList<qsizetype> ListRowStore::permutePreview(const QList<qsizetype> &order)
 {
-    if (!isPermutation(order, previewCount()) || order.isEmpty())
+    if (!reorderPreview(order))
         return {};
+    return inverse(order);
+}
+
+bool ListRowStore::reorderPreview(const QList<qsizetype> &order)
+{
+    if (!isPermutation(order, previewCount()) || order.isEmpty())
+        return false;
     if (showsSearchResult()) {
         QList<qsizetype> searchRows(order.size());
         for (qsizetype i = 0; i < order.size(); ++i)
@@ -232,22 +240,36 @@ QList<qsizetype> ListRowStore::permutePreview(const QList<qsizetype> &order)
         m_searchRows = std::move(searchRows);
         searchChanged();
     } else {
-        RowList rows;
-        rows.reserve(m_rows.size());
-        for (qsizetype from : order)
-            rows.append(m_rows.at(from));
-        m_rows = std::move(rows);
+        // Rows are moved, not copied (a list shared with a snapshot is copied
+        // once, by detaching), so that no row's reference count, each on a
+        // cache line of its own, is touched. Both working arrays are had
+        // before anything moves: running out of memory changes nothing.
+        const qsizetype count = order.size();
+        const HugePageMemory staging(size_t(count) * sizeof(Row));
+        const HugePageMemory placeMemory(m_searchRows.isEmpty() ? 0 : size_t(count) * sizeof(qsizetype));
+        Row *staged = static_cast<Row *>(staging.data());
+        Row *rows = m_rows.data();
+        for (qsizetype i = 0; i < count; ++i)
+            new (staged + i) Row(std::move(rows[order.at(i)]));
+        for (qsizetype i = 0; i < count; ++i) {
+            rows[i] = std::move(staged[i]);
+            staged[i].~Row();
+        }
         // The search result follows its rows to their new places.
-        const QList<qsizetype> newPlace = inverse(order);
-        for (qsizetype &searchRow : m_searchRows)
-            searchRow = newPlace.at(searchRow);
+        if (!m_searchRows.isEmpty()) {
+            qsizetype *newPlace = placeMemory.as<qsizetype>();
+            for (qsizetype i = 0; i < count; ++i)
+                newPlace[order.at(i)] = i;
+            for (qsizetype &searchRow : m_searchRows)
+                searchRow = newPlace[searchRow];
+        }
         rowsMoved();
     }
     ListChange change;
     change.kind = ListChange::Kind::Layout;
     change.permutation = order;
     announce(change);
-    return inverse(order);
+    return true;
 }
 
 void ListRowStore::prependSearchRow(qsizetype row)

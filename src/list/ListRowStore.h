@@ -69,6 +69,8 @@ public:
     // Answers the inverse order, or nothing when `order` is not a permutation
     // of the preview.
     QList<qsizetype> permutePreview(const QList<qsizetype> &order);
+    // The same without working out the inverse: false when not applied.
+    bool reorderPreview(const QList<qsizetype> &order);
     // Prepends a list row to the search result.
     void prependSearchRow(qsizetype row);
     bool removeSearchPosition(qsizetype position);

@@ -76,6 +76,11 @@ public:
 
     const RowSchema::Ptr &schema() const;
     QStringView cellTextAt(qsizetype index) const; // by schema position
+    // Cache hints for loops over many rows, so that their misses overlap:
+    // prefetch() some rows ahead, then prefetchCellText() once that has had
+    // time to arrive, then read the cell.
+    void prefetch() const;
+    void prefetchCellText(qsizetype index) const;
     AttributedText cellAt(qsizetype index) const;
 
     QVariantMap toVariantMap() const;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -250,38 +249,6 @@ private Q_SLOTS:
         QCOMPARE(item.retitleColumn(2, u"Code"_s), u"ID"_s);
         QCOMPARE(item.rowOfItemID(u"renamed"), item.rowCount() - 1);
         QVERIFY(item.retitleColumn(3, u"Code"_s).isEmpty()); // no two columns of one title
-    }
-
-    void sortIsStableAndMatchesTheTextOrder()
-    {
-        // Texts sharing long prefixes, case variants, non-Latin and empty cells.
-        const QStringList pool = {u"apple"_s, u"Apple"_s, u"applesauce"_s, u"app"_s, QString(), u"äpfel"_s,
-                                  u"日本語"_s, u"日本"_s, u"Z"_s, u"z"_s, u"\U0001F600x"_s, u"appl"_s};
-        ListItem item;
-        item.registerColumnTitlesArray(kTitles);
-        item.makingColumnTitlesDic();
-        RowList rows;
-        QRandomGenerator random(11);
-        for (int i = 0; i < 60000; ++i)
-            rows.append(row(u"r%1"_s.arg(i), pool.at(random.bounded(int(pool.size()))), QString(), random.bounded(3)));
-        item.registerTableItemObjectArray(rows);
-        for (const auto cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-            for (const bool ascending : {true, false}) {
-                QList<qsizetype> expected(rows.size());
-                std::iota(expected.begin(), expected.end(), 0);
-                std::stable_sort(expected.begin(), expected.end(), [&](qsizetype a, qsizetype b) {
-                    const int order = rows.at(a).cellText(u"Name").compare(rows.at(b).cellText(u"Name"), cs);
-                    return ascending ? order < 0 : order > 0;
-                });
-                QCOMPARE(ListItem::sortedPreviewOrder(item, {u"Columns3"_s, ascending, cs}), expected);
-            }
-        }
-        QList<qsizetype> byMark(rows.size());
-        std::iota(byMark.begin(), byMark.end(), 0);
-        std::stable_sort(byMark.begin(), byMark.end(),
-                         [&](qsizetype a, qsizetype b) { return rows.at(a).indication() < rows.at(b).indication(); });
-        QCOMPARE(ListItem::sortedPreviewOrder(item, {u"NSRIndication"_s, true}), byMark);
-        QVERIFY(ListItem::sortedPreviewOrder(item, {QString(), true}).isEmpty());
     }
 
     void permutationsAreChecked()

@@ -1,0 +1,53 @@
+#include "HugePageMemory.h"
+
+#include <QtGlobal>
+
+#include <cstdlib>
+#include <limits>
+#include <new>
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+constexpr size_t kHugePage = size_t(2) << 20;
+
+} // namespace
+
+HugePageMemory::HugePageMemory(size_t bytes) : m_data(nullptr)
+{
+    if (bytes >= kHugePage && bytes <= std::numeric_limits<size_t>::max() - kHugePage) {
+        const size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        m_data = std::aligned_alloc(kHugePage, rounded);
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+        if (m_data)
+            ::madvise(m_data, rounded, MADV_HUGEPAGE);
+#endif
+    } else {
+        m_data = std::malloc(bytes > 0 ? bytes : 1);
+    }
+    if (!m_data)
+        throw std::bad_alloc();
+}
+
+HugePageMemory::~HugePageMemory()
+{
+    std::free(m_data);
+}
+
+void HugePageMemory::advise(void *data, size_t bytes)
+{
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+    const auto begin = reinterpret_cast<quintptr>(data);
+    if (bytes < kHugePage || begin > std::numeric_limits<quintptr>::max() - bytes)
+        return;
+    const quintptr first = (begin + kHugePage - 1) & ~quintptr(kHugePage - 1);
+    const quintptr last = (begin + bytes) & ~quintptr(kHugePage - 1);
+    if (first < last)
+        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(bytes);
+#endif
+}
