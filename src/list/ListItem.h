@@ -208,6 +208,8 @@ public:
     // before preview position `before`; answers the order applied.
     QList<qsizetype> movePreviewRows(const QList<qsizetype> &positions, qsizetype before);
     QList<qsizetype> permutePreview(const QList<qsizetype> &order) { return m_rows.permutePreview(order); }
+    // The same for a caller that keeps `order` itself: no inverse is built.
+    bool reorderPreview(const QList<qsizetype> &order) { return m_rows.reorderPreview(order); }
     QList<qsizetype> sortPreview(const ListSortDescriptor &descriptor);
     // The order sortPreview would apply, computed on a snapshot (any thread).
     static QList<qsizetype> sortedPreviewOrder(const ListItem &snapshot, const ListSortDescriptor &descriptor);

@@ -307,9 +307,9 @@ bool PreviewTableModel::sortByColumn(int column, Qt::SortOrder order)
         m_sortThread = nullptr;
         ListItem *current = list();
         // A change made meanwhile makes the order stale: drop it.
-        const bool unchanged = current && m_changes == changesBefore && job->order.size() == m_rowCount;
+        const bool unchanged = current && m_changes == changesBefore && job->order.size() == m_rowCount
+            && current->reorderPreview(job->order);
         if (unchanged) {
-            current->permutePreview(job->order);
             m_document->updateChangeCountAs(true);
             Q_EMIT edited();
         }
