@@ -69,7 +69,7 @@ void OptionRun::work()
     Outcome outcome;
     {
         ScriptRequestResponder responder(m_snapshot, m_settings.cachesFolderID, m_settings.center, m_selectedItem);
-        outcome.result = m_driver->run(m_options);
+        outcome.result = m_driver->run(m_options, &responder);
         outcome.missedSelectedItem = responder.missedSelectedItem();
         // A cancelled or failed run hands nothing back.
         if (outcome.result.success)

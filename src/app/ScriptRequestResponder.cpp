@@ -7,9 +7,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-} // namespace
-
 ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 cachesFolderID,
                                                NotificationCenter *center, std::optional<Row> selectedItem)
     : m_list(snapshot),
@@ -24,15 +21,46 @@ ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 
                                     [this](const Notification &notification) {
         if (QThread::currentThread() != m_thread)
             return;
-        const QVariantMap request = notification.object.toMap();
-        if (request.isEmpty())
-            return;
-        const int requested = request.value(RequestKey::cachesFolderID).toInt();
-        if (requested != 0 && m_cachesFolderID != 0 && requested != m_cachesFolderID)
-            return;
-        const QVariantMap answer = loadingCodeDivideInTwoSource(request);
-        m_center->post(FunctionCommand::kAnswerNotification, answer.isEmpty() ? QVariant() : QVariant(answer));
+        const std::optional<QVariantMap> answer = answerScriptRequest(notification.object.toMap());
+        if (answer)
+            m_center->post(FunctionCommand::kAnswerNotification, answer->isEmpty() ? QVariant() : QVariant(*answer));
     });
+}
+
+std::optional<QVariantMap> ScriptRequestResponder::answerScriptRequest(const QVariantMap &request)
+{
+    if (request.isEmpty() || !forThisDocument(request.value(RequestKey::cachesFolderID).toInt()))
+        return std::nullopt;
+    return loadingCodeDivideInTwoSource(request);
+}
+
+std::optional<bool> ScriptRequestResponder::writeScriptCell(qint32 cachesFolderID, qint32 row, const QString &title,
+                                                            const QVariant &item)
+{
+    if (!forThisDocument(cachesFolderID))
+        return std::nullopt;
+    return writeCell(row, title, item);
+}
+
+bool ScriptRequestResponder::forThisDocument(qint32 requested) const
+{
+    return requested == 0 || m_cachesFolderID == 0 || requested == m_cachesFolderID;
+}
+
+bool ScriptRequestResponder::writeCell(qsizetype row, const QString &title, const QVariant &item)
+{
+    if (row < 0 || row >= m_list.rowCount() || title.isEmpty() || item.typeId() != QMetaType::QString)
+        return false;
+    AttributedText value(item.toString());
+    if (value.string().isEmpty())
+        return false;
+    // The snapshot's rows detach from the live list once, on the first
+    // write; every later write touches one row.
+    Row changed = m_list.rowAt(row);
+    changed.setCell(title, value);
+    m_list.replaceRow(row, changed);
+    m_writes.append({row, m_list.itemIDOfRow(changed).toString(), title, std::move(value), true});
+    return true;
 }
 
 ScriptRequestResponder::~ScriptRequestResponder()
@@ -80,22 +108,11 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         }
         return answer;
     }
-    case 250: {
-        const qsizetype row = request.value(u"row"_s).toLongLong();
-        const QString title = request.value(u"title"_s).toString();
-        const QVariant item = request.value(RequestKey::itemObject);
-        if (row < 0 || row >= m_list.rowCount() || title.isEmpty() || item.typeId() != QMetaType::QString
-            || item.toString().isEmpty())
+    case 250:
+        if (!writeCell(request.value(u"row"_s).toLongLong(), request.value(u"title"_s).toString(),
+                       request.value(RequestKey::itemObject)))
             return {};
-        const AttributedText value(item.toString());
-        // The snapshot's rows detach from the live list once, on the first
-        // write; every later write touches one row.
-        Row changed = m_list.rowAt(row);
-        changed.setCell(title, value);
-        m_list.replaceRow(row, changed);
-        m_writes.append({row, m_list.itemIDOfRow(changed).toString(), title, value, true});
         return answer;
-    }
     default:
         return answer;
     }

@@ -21,7 +21,7 @@ bool OptionRunDriver::goAhead(qint32 index, const OptionSource &source) const
     return m_options.runManualSources;
 }
 
-OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
+OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options, ScriptRequestHandler *handler)
 {
     Result result;
     const bool ran = ErrorLog::guarded(lcScript(), u"OptionRunDriver", u"run", false, [&] {
@@ -32,6 +32,7 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
         command.setBudget(&m_budget);
         command.registerCachesFolderID(m_options.cachesFolderID);
         command.setUrlLimits(m_options.urlLimits);
+        command.setRequestHandler(handler);
         command.optionObjectSource()->setTheEnvironmentalAtDecoder(&options);
         command.setRegister_runCount(0);
         command.register_commandCount();
