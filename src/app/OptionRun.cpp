@@ -75,6 +75,10 @@ void OptionRun::work()
         if (outcome.result.success)
             outcome.writes = responder.writes();
     }
+    // Nothing reads the snapshot again. Letting it go before the writes are
+    // applied leaves the document the only owner of its rows, so they are
+    // changed in place instead of copied first.
+    m_snapshot = ListItem();
     m_outcome = std::move(outcome);
     Q_EMIT finished();
 }

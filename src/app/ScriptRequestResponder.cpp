@@ -13,6 +13,7 @@ ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 
       m_cachesFolderID(cachesFolderID),
       m_center(center ? center : &NotificationCenter::defaultCenter()),
       m_selectedItem(std::move(selectedItem)),
+      m_itemIDTitle(m_list.itemIDTitle()),
       m_thread(QThread::currentThread())
 {
     // No receiver: the handler runs synchronously on the posting thread, and
@@ -54,13 +55,27 @@ bool ScriptRequestResponder::writeCell(qsizetype row, const QString &title, cons
     AttributedText value(item.toString());
     if (value.string().isEmpty())
         return false;
-    // The snapshot's rows detach from the live list once, on the first
-    // write; every later write touches one row.
-    Row changed = m_list.rowAt(row);
-    changed.setCell(title, value);
-    m_list.replaceRow(row, changed);
-    m_writes.append({row, m_list.itemIDOfRow(changed).toString(), title, std::move(value), true});
+    if (m_lastWrite.empty())
+        m_lastWrite.assign(size_t(m_list.rowCount()), -1);
+    m_previousWrite.push_back(m_lastWrite[size_t(row)]);
+    m_lastWrite[size_t(row)] = m_writes.size();
+    m_writes.append({row, QString(), title, std::move(value), true});
+    // The ID the row has with this write, as the document will check it.
+    if (!m_itemIDTitle.isNull())
+        m_writes.last().itemID = cellText(row, m_itemIDTitle);
     return true;
+}
+
+QString ScriptRequestResponder::cellText(qsizetype row, const QString &title) const
+{
+    // A row's mark is no cell: writing it sets the mark, and reads find no text.
+    if (!m_lastWrite.empty() && title != Row::kIndicationKey) {
+        for (qsizetype write = m_lastWrite[size_t(row)]; write >= 0; write = m_previousWrite[size_t(write)]) {
+            if (m_writes.at(write).title == title)
+                return m_writes.at(write).value.string();
+        }
+    }
+    return m_list.rowAt(row).cellText(title).toString();
 }
 
 ScriptRequestResponder::~ScriptRequestResponder()
@@ -78,7 +93,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         QVariantList values;
         values.reserve(m_list.rowCount());
         for (qsizetype row = 0; row < m_list.rowCount(); ++row)
-            values.append(m_list.rowAt(row).cellText(title).toString());
+            values.append(cellText(row, title));
         answer.insert(RequestKey::answerType, FunctionCommand::kAnswerArray);
         answer.insert(RequestKey::answerObject, values);
         return answer;
@@ -100,7 +115,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
     case 240: {
         const qsizetype row = request.value(u"row"_s).toLongLong();
         if (row >= 0 && row < m_list.rowCount()) {
-            const QString text = m_list.rowAt(row).cellText(request.value(u"title"_s).toString()).toString();
+            const QString text = cellText(row, request.value(u"title"_s).toString());
             if (!text.isEmpty()) {
                 answer.insert(RequestKey::answerType, FunctionCommand::kAnswerString);
                 answer.insert(RequestKey::answerObject, text);

@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include <optional>
+#include <vector>
 
 class NotificationCenter;
 
@@ -17,7 +18,8 @@ class NotificationCenter;
 // over a copy-on-write snapshot of a list, on the thread that runs the
 // option, so a run never waits for the window's thread. It reads its own
 // writes; the writes are kept in order to be handed back to the document as
-// one change. A run that owns it may also ask it directly.
+// one change, and beside the snapshot rather than in it, so no row of the
+// snapshot is copied. A run that owns it may also ask it directly.
 class ScriptRequestResponder : public ScriptRequestHandler
 {
 public:
@@ -36,7 +38,6 @@ public:
     std::optional<bool> writeScriptCell(qint32 cachesFolderID, qint32 row, const QString &title,
                                         const QVariant &item) override;
 
-    const ListItem &list() const { return m_list; }
     const CellEditList &writes() const { return m_writes; }
     // A request wanted the item editor's item and none was open.
     bool missedSelectedItem() const { return m_missedSelectedItem; }
@@ -44,13 +45,20 @@ public:
 private:
     bool forThisDocument(qint32 requested) const;
     bool writeCell(qsizetype row, const QString &title, const QVariant &item);
+    // The cell's text with this run's writes.
+    QString cellText(qsizetype row, const QString &title) const;
 
     ListItem m_list;
     qint32 m_cachesFolderID = 0;
     NotificationCenter *m_center;
     std::optional<Row> m_selectedItem;
+    QString m_itemIDTitle;
     QThread *m_thread;
     quint64 m_token = 0;
     CellEditList m_writes;
+    // Per row, the index in m_writes of its last write (-1: none); per
+    // write, the same row's write before it. Made on the first write.
+    std::vector<qsizetype> m_lastWrite;
+    std::vector<qsizetype> m_previousWrite;
     bool m_missedSelectedItem = false;
 };

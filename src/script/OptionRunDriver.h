@@ -78,3 +78,6 @@ private:
     Options m_options;
     ScriptBudget m_budget;
 };
+
+// A loop reports every pass, so a run may answer millions of these.
+Q_DECLARE_TYPEINFO(OptionRunDriver::SourceAnswer, Q_RELOCATABLE_TYPE);
