@@ -55,14 +55,15 @@ bool ScriptRequestResponder::writeCell(qsizetype row, const QString &title, cons
     AttributedText value(item.toString());
     if (value.string().isEmpty())
         return false;
+    // The document applies the writes in order and finds each row by the ID
+    // it has when that write arrives: the ID before this write, not after,
+    // or a write that changes the ID would lose itself and the row's later writes.
+    const QString itemID = m_itemIDTitle.isNull() ? QString() : cellText(row, m_itemIDTitle);
     if (m_lastWrite.empty())
         m_lastWrite.assign(size_t(m_list.rowCount()), -1);
     m_previousWrite.push_back(m_lastWrite[size_t(row)]);
     m_lastWrite[size_t(row)] = m_writes.size();
-    m_writes.append({row, QString(), title, std::move(value), true});
-    // The ID the row has with this write, as the document will check it.
-    if (!m_itemIDTitle.isNull())
-        m_writes.last().itemID = cellText(row, m_itemIDTitle);
+    m_writes.append({row, itemID, title, std::move(value), true});
     return true;
 }
 

@@ -93,6 +93,9 @@ public:
     qint32 answerType() const { return m_answerType; }
     void registerAnswerType(qint32 type) { m_answerType = type; }
     const QVariantMap &answerObjectDictionary() const { return m_answerObjectDictionary; }
+    // The "answerType" of the working source's answer after a piece of code
+    // ran, without looking it up in the dictionary.
+    qint32 workingAnswerType() const { return m_workingAnswerType; }
     bool registerAnswerObjectDictionary(const QVariantMap &value);
     bool confirmAnswerObjectDictionary() const { return !m_answerObjectDictionary.isEmpty(); }
 

@@ -70,8 +70,7 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options, 
                                                         : u"the code \"%1\" failed: %2"_s.arg(piece, why));
             }
             const QVariantMap answer = command.optionSource()->answerObjectDictionary();
-            result.answers.append({index, title, false, answer.value(RequestKey::answerType).toInt(),
-                                   answer.value(RequestKey::answerObject)});
+            result.answers.append({index, title, false, command.workingAnswerType(), answer.value(RequestKey::answerObject)});
             if (command.loopPassEnded()) {
                 command.mainLoopFunction()->register_loopRunCount();
                 command.mainLoopFunction()->stepWorkLoopCount();
