@@ -69,6 +69,15 @@ FunctionCommand::FunctionCommand(NotificationCenter *center)
     m_stringFormula.setImageLoader([this](const QString &url, QByteArray *body) { return loadImage(url, body); });
 }
 
+FunctionFormula *FunctionCommand::functionFormula()
+{
+    if (m_functionFormulaPiece) {
+        m_functionFormula = m_functionFormulaPiece->functionFormula();
+        m_functionFormulaPiece = nullptr;
+    }
+    return &m_functionFormula;
+}
+
 FunctionCommand::~FunctionCommand()
 {
     m_center->removeObserver(m_observerToken);
@@ -83,6 +92,7 @@ void FunctionCommand::initializationUserObject()
     m_answerType = 0;
     m_mainLoopFunction.initializationUserObject();
     m_calculatingFormula.initializationUserObject();
+    m_functionFormulaPiece = nullptr;
     m_functionFormula.initializationUserObject();
     m_libraryFormula.initializationUserObject();
 }
@@ -152,9 +162,31 @@ bool FunctionCommand::getDevelopSourceAtRow(qint32 row)
     const OptionSource *source = m_optionObjectSource.getDevelopSourceAtRow(row);
     if (!source || row >= m_commandCount)
         return false;
-    m_optionSource = *source;
+    adoptWorkingSource(row, *source);
     m_practiceState = source->practiceState();
     return true;
+}
+
+void FunctionCommand::adoptWorkingSource(qint32 row, const OptionSource &source)
+{
+    // A loop runs the same sources pass after pass: each keeps its working
+    // copy, parked here between its runs, so taking it up again copies only
+    // the answer a run changes instead of every field.
+    if (m_workingIndex >= 0)
+        std::swap(m_optionSource, m_workingCopies[size_t(m_workingIndex)]);
+    m_workingIndex = -1;
+    if (row < 0 || row >= kMaxWorkingCopies) {
+        m_optionSource = source;
+        return;
+    }
+    if (size_t(row) >= m_workingCopies.size())
+        m_workingCopies.resize(size_t(row) + 1);
+    std::swap(m_optionSource, m_workingCopies[size_t(row)]);
+    m_workingIndex = row;
+    if (m_optionSource.sharesAllButAnswerWith(source))
+        m_optionSource.registerAnswerObjectDictionary(source.answerObjectDictionary());
+    else
+        m_optionSource = source;
 }
 
 bool FunctionCommand::loadingForFunctionCommand()
@@ -305,13 +337,21 @@ bool FunctionCommand::loadingCodeFunctionFormulaAtSource(const QString &text)
 
 bool FunctionCommand::loadingCodeFunctionFormulaAtSource(ParsedCode &piece)
 {
-    // The parse the formula would make of the text after a reset.
-    m_functionFormula = piece.functionFormula();
+    // The formula stands for the piece's parse (what a reset and a parse of
+    // the text leave). A kept piece outlives the run, so its parse is copied
+    // over only when someone looks at the formula.
+    if (piece.kept()) {
+        m_functionFormulaPiece = &piece;
+    } else {
+        m_functionFormulaPiece = nullptr;
+        m_functionFormula = piece.functionFormula();
+    }
     if (!piece.functionAccepted())
         return false;
     const QString &text = piece.text();
-    const QString children = m_functionFormula.children();
-    switch (m_functionFormula.commandNumber()) {
+    const FunctionFormula &formula = piece.functionFormula();
+    const QString &children = formula.children();
+    switch (formula.commandNumber()) {
     case FunctionFormula::kColumnTitle:
         return postRequest({{kRunCount, m_runCount}, {kSourceTitle, m_optionSource.sourceTitle()},
                             {RequestKey::codeText, text}, {RequestKey::commandNumber, 1}, {RequestKey::answerType, kAnswerArray},

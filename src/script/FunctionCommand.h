@@ -18,6 +18,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <vector>
 #include "platform/NotificationName.h"
 
 class ImportURLWorkFormula;
@@ -81,7 +82,7 @@ public:
     bool practiceState() const { return m_practiceState; }
     void registerPracticeState(bool state) { m_practiceState = state; }
     MainLoopFunction *mainLoopFunction() { return &m_mainLoopFunction; }
-    FunctionFormula *functionFormula() { return &m_functionFormula; }
+    FunctionFormula *functionFormula();
     CalculatingFormula *calculatingFormula() { return &m_calculatingFormula; }
     LibraryFormula *libraryFormula() { return &m_libraryFormula; }
     CommandFormula *commandFormula() { return &m_commandFormula; }
@@ -192,6 +193,8 @@ private:
     void answerFunctionSourceDictionary(const QVariantMap &answer, std::optional<qint32> type = std::nullopt);
     void setAnswer(const QVariantMap &answer);
     bool loadImage(const QString &url, QByteArray *body);
+    // m_optionSource := source, for the source at `row`.
+    void adoptWorkingSource(qint32 row, const OptionSource &source);
 
     NotificationCenter *m_center;
     std::shared_ptr<AnswerSlot> m_slot;
@@ -202,6 +205,8 @@ private:
     bool m_practiceState = false;
     MainLoopFunction m_mainLoopFunction;
     FunctionFormula m_functionFormula;
+    // The kept piece whose parse m_functionFormula stands for, until read.
+    ParsedCode *m_functionFormulaPiece = nullptr;
     CalculatingFormula m_calculatingFormula;
     LibraryFormula m_libraryFormula;
     CommandFormula m_commandFormula;
@@ -216,6 +221,10 @@ private:
     qint32 m_commandCount = 0;
     qint32 m_runCount = 0;
 
+    static constexpr qint32 kMaxWorkingCopies = 1024;
+    std::vector<OptionSource> m_workingCopies;
+    // The source whose parked copy m_optionSource is; -1 for none.
+    qint32 m_workingIndex = -1;
     ParsedCodeCache m_parsed;
     ScriptRequestHandler *m_requestHandler = nullptr;
     ScriptBudget m_ownBudget;
