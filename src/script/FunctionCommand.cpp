@@ -275,12 +275,31 @@ bool FunctionCommand::evaluateExpression(ParsedCode &piece, QVariantMap *answer,
     return true;
 }
 
-bool FunctionCommand::evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer, qint32 *type)
+bool FunctionCommand::runArgument(ParsedCode &piece, Label label)
 {
     if (piece.argument(label).isEmpty())
         return false;
     const ParsedCode::Ptr argument = m_parsed.argumentPiece(piece, label);
-    return evaluateExpression(*argument, answer, type);
+    return loadingCodeDivideInTwo(argument->kind(), *argument);
+}
+
+bool FunctionCommand::evaluateArgumentObject(ParsedCode &piece, Label label, QVariant *object, qint32 *type)
+{
+    if (!runArgument(piece, label))
+        return false;
+    *object = m_optionSource.answerObjectDictionary().value(RequestKey::answerObject);
+    *type = m_workingAnswerType;
+    return true;
+}
+
+bool FunctionCommand::evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer, qint32 *type)
+{
+    if (!runArgument(piece, label))
+        return false;
+    *answer = m_optionSource.answerObjectDictionary();
+    if (type)
+        *type = m_workingAnswerType;
+    return true;
 }
 
 bool FunctionCommand::evaluateFloatText(const QString &text, QString *value)
@@ -492,13 +511,13 @@ bool FunctionCommand::rowArgument(ParsedCode &piece, qint32 *row)
         *row = *digits;
         return true;
     }
-    QVariantMap answer;
+    QVariant object;
     qint32 type = 0;
-    if (!evaluateArgument(piece, Label::Row, &answer, &type))
+    if (!evaluateArgumentObject(piece, Label::Row, &object, &type))
         return false;
     if (type != kAnswerInteger && type != kAnswerString)
         return false;
-    *row = InspectionCharacterString::integerValueOfObject(answer.value(RequestKey::answerObject));
+    *row = InspectionCharacterString::integerValueOfObject(object);
     return true;
 }
 
@@ -560,13 +579,12 @@ bool FunctionCommand::commandWriteRow(ParsedCode &piece)
     if (!rowArgument(piece, &row))
         return false;
     const QString &title = piece.titleChildren();
-    QVariantMap answer;
-    if (title.isEmpty() || !evaluateArgument(piece, Label::Object, &answer))
+    QVariant object;
+    qint32 type = 0;
+    if (title.isEmpty() || !evaluateArgumentObject(piece, Label::Object, &object, &type))
         return false;
-    const QVariant object = answer.value(RequestKey::answerObject);
     if (object.typeId() != QMetaType::QString)
         return false;
-    answer.clear();
     QVariantMap &request = reusedRequest(piece, 250, false, [&] {
         return QVariantMap{{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 250}, {kTitle, title}};
     });

@@ -173,6 +173,10 @@ private:
     bool evaluateExpression(ParsedCode &piece, QVariantMap *answer, qint32 *type = nullptr);
     // Evaluates the command's argument under `label`; false when it is empty.
     bool evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer, qint32 *type = nullptr);
+    // Runs the command's argument under `label`; false when it is empty.
+    bool runArgument(ParsedCode &piece, Label label);
+    // The same for a caller that wants only the answer's object and type.
+    bool evaluateArgumentObject(ParsedCode &piece, Label label, QVariant *object, qint32 *type);
     bool evaluateFloatText(const QString &text, QString *value);
     bool rowArgument(ParsedCode &piece, qint32 *row);
     bool pathArgument(ParsedCode &piece, QString *path);

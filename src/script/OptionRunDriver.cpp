@@ -69,7 +69,7 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options, 
                 return fail(index, title, why.isEmpty() ? u"the code \"%1\" failed"_s.arg(piece)
                                                         : u"the code \"%1\" failed: %2"_s.arg(piece, why));
             }
-            const QVariantMap answer = command.optionSource()->answerObjectDictionary();
+            const QVariantMap &answer = command.optionSource()->answerObjectDictionary();
             result.answers.append({index, title, false, command.workingAnswerType(), answer.value(RequestKey::answerObject)});
             if (command.loopPassEnded()) {
                 command.mainLoopFunction()->register_loopRunCount();
