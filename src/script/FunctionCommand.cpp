@@ -265,13 +265,11 @@ bool FunctionCommand::evaluateExpression(const QString &text, QVariantMap *answe
     return evaluateExpression(*m_parsed.piece(text, true), answer);
 }
 
-bool FunctionCommand::evaluateExpression(ParsedCode &piece, QVariantMap *answer, qint32 *type)
+bool FunctionCommand::evaluateExpression(ParsedCode &piece, QVariantMap *answer)
 {
     if (!loadingCodeDivideInTwo(piece.kind(), piece))
         return false;
     *answer = m_optionSource.answerObjectDictionary();
-    if (type)
-        *type = m_workingAnswerType;
     return true;
 }
 
@@ -292,13 +290,11 @@ bool FunctionCommand::evaluateArgumentObject(ParsedCode &piece, Label label, QVa
     return true;
 }
 
-bool FunctionCommand::evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer, qint32 *type)
+bool FunctionCommand::evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer)
 {
     if (!runArgument(piece, label))
         return false;
     *answer = m_optionSource.answerObjectDictionary();
-    if (type)
-        *type = m_workingAnswerType;
     return true;
 }
 

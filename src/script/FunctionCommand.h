@@ -169,10 +169,9 @@ private:
     bool commandObject(ParsedCode &piece);
 
     bool evaluateExpression(const QString &text, QVariantMap *answer);
-    // `type`, when given, receives the answer's type.
-    bool evaluateExpression(ParsedCode &piece, QVariantMap *answer, qint32 *type = nullptr);
+    bool evaluateExpression(ParsedCode &piece, QVariantMap *answer);
     // Evaluates the command's argument under `label`; false when it is empty.
-    bool evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer, qint32 *type = nullptr);
+    bool evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer);
     // Runs the command's argument under `label`; false when it is empty.
     bool runArgument(ParsedCode &piece, Label label);
     // The same for a caller that wants only the answer's object and type.

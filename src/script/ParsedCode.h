@@ -57,7 +57,7 @@ public:
     const QStringList &groups();
 
     // Argument pieces, set by the cache that made them.
-    Ptr argumentPiece(Label label) const { return m_arguments[size_t(label)]; }
+    const Ptr &argumentPiece(Label label) const { return m_arguments[size_t(label)]; }
     void setArgumentPiece(Label label, Ptr piece) { m_arguments[size_t(label)] = std::move(piece); }
 
     // The last request sent for this piece and what it was made for; a pass

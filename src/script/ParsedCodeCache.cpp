@@ -45,7 +45,7 @@ ParsedCode::Ptr ParsedCodeCache::sourcePiece(qint32 index, const QString &text)
 
 ParsedCode::Ptr ParsedCodeCache::argumentPiece(ParsedCode &owner, ParsedCode::Label label)
 {
-    if (ParsedCode::Ptr known = owner.argumentPiece(label))
+    if (const ParsedCode::Ptr &known = owner.argumentPiece(label))
         return known;
     ParsedCode::Ptr argument = piece(owner.argument(label), owner.kept());
     if (argument->kept())
