@@ -10,12 +10,13 @@
 // The parsed pieces of one run's code: the sources' texts and the arguments
 // taken from them, which stay the same on every pass. Texts made during a run
 // (a calculation with its operands filled in) are parsed for one use only.
-// The cache holds at most a fixed number of characters, so hostile code costs
-// memory linear in its own size; past that, pieces are parsed per use.
+// The cache holds at most a fixed number of characters of kept texts (a piece
+// remembers a few substrings of its text beside it), so hostile code costs
+// bounded memory; past that, pieces are parsed per use.
 class ParsedCodeCache
 {
 public:
-    static constexpr qsizetype kMaxUnits = qsizetype(1) << 22;
+    static constexpr qsizetype kMaxUnits = qsizetype(1) << 20;
     static constexpr qsizetype kMaxPieces = qsizetype(1) << 16;
 
     // The piece for a text; kept for the run when `keep` and there is room.
