@@ -69,12 +69,16 @@ void OptionRun::work()
     Outcome outcome;
     {
         ScriptRequestResponder responder(m_snapshot, m_settings.cachesFolderID, m_settings.center, m_selectedItem);
-        outcome.result = m_driver->run(m_options);
+        outcome.result = m_driver->run(m_options, &responder);
         outcome.missedSelectedItem = responder.missedSelectedItem();
         // A cancelled or failed run hands nothing back.
         if (outcome.result.success)
             outcome.writes = responder.writes();
     }
+    // Nothing reads the snapshot again. Letting it go before the writes are
+    // applied leaves the document the only owner of its rows, so they are
+    // changed in place instead of copied first.
+    m_snapshot = ListItem();
     m_outcome = std::move(outcome);
     Q_EMIT finished();
 }

@@ -7,15 +7,13 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-} // namespace
-
 ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 cachesFolderID,
                                                NotificationCenter *center, std::optional<Row> selectedItem)
     : m_list(snapshot),
       m_cachesFolderID(cachesFolderID),
       m_center(center ? center : &NotificationCenter::defaultCenter()),
       m_selectedItem(std::move(selectedItem)),
+      m_itemIDTitle(m_list.itemIDTitle()),
       m_thread(QThread::currentThread())
 {
     // No receiver: the handler runs synchronously on the posting thread, and
@@ -24,15 +22,61 @@ ScriptRequestResponder::ScriptRequestResponder(const ListItem &snapshot, qint32 
                                     [this](const Notification &notification) {
         if (QThread::currentThread() != m_thread)
             return;
-        const QVariantMap request = notification.object.toMap();
-        if (request.isEmpty())
-            return;
-        const int requested = request.value(RequestKey::cachesFolderID).toInt();
-        if (requested != 0 && m_cachesFolderID != 0 && requested != m_cachesFolderID)
-            return;
-        const QVariantMap answer = loadingCodeDivideInTwoSource(request);
-        m_center->post(FunctionCommand::kAnswerNotification, answer.isEmpty() ? QVariant() : QVariant(answer));
+        const std::optional<QVariantMap> answer = answerScriptRequest(notification.object.toMap());
+        if (answer)
+            m_center->post(FunctionCommand::kAnswerNotification, answer->isEmpty() ? QVariant() : QVariant(*answer));
     });
+}
+
+std::optional<QVariantMap> ScriptRequestResponder::answerScriptRequest(const QVariantMap &request)
+{
+    if (request.isEmpty() || !forThisDocument(request.value(RequestKey::cachesFolderID).toInt()))
+        return std::nullopt;
+    return loadingCodeDivideInTwoSource(request);
+}
+
+std::optional<bool> ScriptRequestResponder::writeScriptCell(qint32 cachesFolderID, qint32 row, const QString &title,
+                                                            const QVariant &item)
+{
+    if (!forThisDocument(cachesFolderID))
+        return std::nullopt;
+    return writeCell(row, title, item);
+}
+
+bool ScriptRequestResponder::forThisDocument(qint32 requested) const
+{
+    return requested == 0 || m_cachesFolderID == 0 || requested == m_cachesFolderID;
+}
+
+bool ScriptRequestResponder::writeCell(qsizetype row, const QString &title, const QVariant &item)
+{
+    if (row < 0 || row >= m_list.rowCount() || title.isEmpty() || item.typeId() != QMetaType::QString)
+        return false;
+    AttributedText value(item.toString());
+    if (value.string().isEmpty())
+        return false;
+    // The document applies the writes in order and finds each row by the ID
+    // it has when that write arrives: the ID before this write, not after,
+    // or a write that changes the ID would lose itself and the row's later writes.
+    const QString itemID = m_itemIDTitle.isNull() ? QString() : cellText(row, m_itemIDTitle);
+    if (m_lastWrite.empty())
+        m_lastWrite.assign(size_t(m_list.rowCount()), -1);
+    m_previousWrite.push_back(m_lastWrite[size_t(row)]);
+    m_lastWrite[size_t(row)] = m_writes.size();
+    m_writes.append({row, itemID, title, std::move(value), true});
+    return true;
+}
+
+QString ScriptRequestResponder::cellText(qsizetype row, const QString &title) const
+{
+    // A row's mark is no cell: writing it sets the mark, and reads find no text.
+    if (!m_lastWrite.empty() && title != Row::kIndicationKey) {
+        for (qsizetype write = m_lastWrite[size_t(row)]; write >= 0; write = m_previousWrite[size_t(write)]) {
+            if (m_writes.at(write).title == title)
+                return m_writes.at(write).value.string();
+        }
+    }
+    return m_list.rowAt(row).cellText(title).toString();
 }
 
 ScriptRequestResponder::~ScriptRequestResponder()
@@ -50,7 +94,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         QVariantList values;
         values.reserve(m_list.rowCount());
         for (qsizetype row = 0; row < m_list.rowCount(); ++row)
-            values.append(m_list.rowAt(row).cellText(title).toString());
+            values.append(cellText(row, title));
         answer.insert(RequestKey::answerType, FunctionCommand::kAnswerArray);
         answer.insert(RequestKey::answerObject, values);
         return answer;
@@ -72,7 +116,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
     case 240: {
         const qsizetype row = request.value(u"row"_s).toLongLong();
         if (row >= 0 && row < m_list.rowCount()) {
-            const QString text = m_list.rowAt(row).cellText(request.value(u"title"_s).toString()).toString();
+            const QString text = cellText(row, request.value(u"title"_s).toString());
             if (!text.isEmpty()) {
                 answer.insert(RequestKey::answerType, FunctionCommand::kAnswerString);
                 answer.insert(RequestKey::answerObject, text);
@@ -80,22 +124,11 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         }
         return answer;
     }
-    case 250: {
-        const qsizetype row = request.value(u"row"_s).toLongLong();
-        const QString title = request.value(u"title"_s).toString();
-        const QVariant item = request.value(RequestKey::itemObject);
-        if (row < 0 || row >= m_list.rowCount() || title.isEmpty() || item.typeId() != QMetaType::QString
-            || item.toString().isEmpty())
+    case 250:
+        if (!writeCell(request.value(u"row"_s).toLongLong(), request.value(u"title"_s).toString(),
+                       request.value(RequestKey::itemObject)))
             return {};
-        const AttributedText value(item.toString());
-        // The snapshot's rows detach from the live list once, on the first
-        // write; every later write touches one row.
-        Row changed = m_list.rowAt(row);
-        changed.setCell(title, value);
-        m_list.replaceRow(row, changed);
-        m_writes.append({row, m_list.itemIDOfRow(changed).toString(), title, value, true});
         return answer;
-    }
     default:
         return answer;
     }

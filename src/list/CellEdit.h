@@ -17,4 +17,7 @@ struct CellEdit
     bool present = true;
 };
 
+// Every member moves by memcpy, so a list of a million edits grows in place.
+Q_DECLARE_TYPEINFO(CellEdit, Q_RELOCATABLE_TYPE);
+
 using CellEditList = QList<CellEdit>;

@@ -632,28 +632,69 @@ AttributedText ListItem::setCellAt(qsizetype row, qsizetype column, const Attrib
 
 CellEditList ListItem::applyCellEdits(const CellEditList &edits)
 {
+    // Rows of one list nearly always share a schema, so a title's position
+    // is looked up once per schema rather than once per edit.
+    struct Position
+    {
+        const RowSchema *schema = nullptr;
+        QString title;
+        qsizetype index = -1;
+
+        qsizetype in(const Row &row, const QString &wanted)
+        {
+            const RowSchema *rowSchema = row.schema().data();
+            if (rowSchema != schema || wanted != title) {
+                schema = rowSchema;
+                title = wanted;
+                index = rowSchema ? rowSchema->indexOf(wanted) : -1;
+            }
+            return index;
+        }
+    };
+    const QString &idTitle = m_rows.itemIDTitle();
+    Position idPosition;
+    Position titlePosition;
+    const auto itemIDAt = [&](qsizetype row) {
+        if (!m_rows.containsRow(row) || idTitle.isEmpty())
+            return QStringView();
+        const Row &value = m_rows.rowAt(row);
+        return value.cellTextAt(idPosition.in(value, idTitle));
+    };
+
     CellEditList undo;
     undo.reserve(edits.size());
     qsizetype first = -1;
     qsizetype last = -1;
     for (const CellEdit &edit : edits) {
         qsizetype row = edit.row;
-        if (!edit.itemID.isEmpty() && m_rows.itemIDOfRow(row) != edit.itemID)
+        if (!edit.itemID.isEmpty() && itemIDAt(row) != edit.itemID)
             row = m_rows.rowOfItemID(edit.itemID);
         if (!m_rows.containsRow(row) || edit.title.isEmpty())
             continue;
-        Row changed = m_rows.rowAt(row);
-        CellEdit old{row, QString(), edit.title, changed.cell(edit.title), changed.contains(edit.title)};
+        // Changed where it stands: a row shared with a snapshot is copied
+        // once, on its first edit.
+        Row &changed = m_rows.rowForEdit(row, edit.title == idTitle);
+        CellEdit old{row, QString(), edit.title, {}, false};
+        if (edit.title == Row::kIndicationKey) {
+            old.value = changed.cell(edit.title);
+            old.present = changed.contains(edit.title);
+        } else {
+            const qsizetype index = titlePosition.in(changed, edit.title);
+            old.value = changed.cellAt(index);
+            old.present = index >= 0;
+        }
         if (edit.present)
             changed.setCell(edit.title, edit.value);
         else
             changed.remove(edit.title);
-        m_rows.replaceRow(row, changed, false);
-        old.itemID = m_rows.itemIDOfRow(row).toString();
-        undo.prepend(std::move(old));
+        const QStringView itemID = itemIDAt(row);
+        old.itemID = !itemID.isEmpty() && itemID == edit.itemID ? edit.itemID : itemID.toString();
+        undo.append(std::move(old));
         first = first < 0 ? row : std::min(first, row);
         last = std::max(last, row);
     }
+    // The undo edits run last edit first.
+    std::reverse(undo.begin(), undo.end());
     if (first >= 0)
         m_rows.announce(ListChange::Kind::Cells, first, last);
     return undo;

@@ -147,6 +147,13 @@ Row ListRowStore::replaceRow(qsizetype row, const Row &value, bool announceIt)
     return old;
 }
 
+Row &ListRowStore::rowForEdit(qsizetype row, bool changesItemID)
+{
+    if (changesItemID)
+        m_ids.invalidate();
+    return m_rows[row];
+}
+
 quint32 ListRowStore::setIndication(qsizetype row, quint32 mark)
 {
     if (!containsRow(row))

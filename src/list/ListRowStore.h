@@ -60,6 +60,10 @@ public:
 
     // Edits. Each returns what it replaced.
     Row replaceRow(qsizetype row, const Row &value, bool announceIt = true);
+    // The row itself, to be changed in place; the caller keeps what it
+    // replaces and announces the change. `changesItemID` when the change may
+    // touch the row's item ID.
+    Row &rowForEdit(qsizetype row, bool changesItemID);
     quint32 setIndication(qsizetype row, quint32 mark);
     QList<quint32> setAllIndications(quint32 mark);
     void restoreIndications(const QList<quint32> &marks);

@@ -31,6 +31,43 @@ bool CommandFormula::registerChildren(const QString &value)
     return ModelText::registerString(m_children, value);
 }
 
+CommandFormula::Parse CommandFormula::parse(const QString &text)
+{
+    Parse result;
+    CommandFormula formula;
+    formula.registerCodeText(text);
+    result.accepted = formula.commandFormulaAtFunction();
+    const bool fromOff = formula.m_commandLoopWithState;
+    CommandFormula again;
+    again.registerCodeText(text);
+    again.m_commandLoopWithState = true;
+    again.commandFormulaAtFunction();
+    const bool fromOn = again.m_commandLoopWithState;
+    if (fromOff == fromOn)
+        result.loopWithState = fromOff;
+    result.forCountState = formula.m_forCountState;
+    result.parsesTitle = text.startsWith(QStringLiteral("[Command:items:editing:title:"));
+    result.readsItem = formula.m_commandText.contains(kItemsEditingTitle);
+    result.codeText = formula.m_codeText;
+    result.commandText = formula.m_commandText;
+    result.children = formula.m_children;
+    result.functionFormula = formula.m_functionFormula;
+    return result;
+}
+
+bool CommandFormula::applyParse(const Parse &parse)
+{
+    m_codeText = parse.codeText;
+    m_commandText = parse.commandText;
+    m_children = parse.children;
+    m_forCountState = parse.forCountState;
+    if (parse.loopWithState)
+        m_commandLoopWithState = *parse.loopWithState;
+    if (parse.parsesTitle)
+        m_functionFormula = parse.functionFormula;
+    return parse.accepted;
+}
+
 bool CommandFormula::commandFormulaAtFunction()
 {
     const QString &text = m_codeText;

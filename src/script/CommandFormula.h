@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Recognises the commands the interpreter hands to the document as command
 // number 4 ("items:editing:title:") and the loop commands. The loop flag
 // survives a reset: it stays as the last loop command left it.
@@ -12,7 +14,29 @@ class CommandFormula
 public:
     static inline const QString kItemsEditingTitle = QStringLiteral("items:editing:title:");
 
+    // What commandFormulaAtFunction() does with one text, from the reset
+    // state: worked out once, so a loop body is not scanned on every pass.
+    struct Parse
+    {
+        bool accepted = false;
+        bool forCountState = false;
+        // The loop flag the text leaves; nullopt keeps it as it was.
+        std::optional<bool> loopWithState;
+        // Only the editing-item read parses its title with the function formula.
+        bool parsesTitle = false;
+        bool readsItem = false;
+        QString codeText;
+        QString commandText;
+        QString children;
+        FunctionFormula functionFormula;
+    };
+
     CommandFormula();
+
+    static Parse parse(const QString &text);
+    // The same as a reset, registerCodeText(parse.codeText) and
+    // commandFormulaAtFunction(), without reading the text again.
+    bool applyParse(const Parse &parse);
 
     // Clears the texts and the counter-read state; the loop flag stays.
     void initializationUserObject();

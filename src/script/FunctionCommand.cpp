@@ -7,6 +7,7 @@
 #include "platform/ModelText.h"
 #include "platform/NotificationCenter.h"
 #include "script/ImportURLWorkFormula.h"
+#include "script/ScriptRequestHandler.h"
 
 #include <QThread>
 #include <QUrl>
@@ -68,6 +69,15 @@ FunctionCommand::FunctionCommand(NotificationCenter *center)
     m_stringFormula.setImageLoader([this](const QString &url, QByteArray *body) { return loadImage(url, body); });
 }
 
+FunctionFormula *FunctionCommand::functionFormula()
+{
+    if (m_functionFormulaPiece) {
+        m_functionFormula = m_functionFormulaPiece->functionFormula();
+        m_functionFormulaPiece = nullptr;
+    }
+    return &m_functionFormula;
+}
+
 FunctionCommand::~FunctionCommand()
 {
     m_center->removeObserver(m_observerToken);
@@ -82,6 +92,7 @@ void FunctionCommand::initializationUserObject()
     m_answerType = 0;
     m_mainLoopFunction.initializationUserObject();
     m_calculatingFormula.initializationUserObject();
+    m_functionFormulaPiece = nullptr;
     m_functionFormula.initializationUserObject();
     m_libraryFormula.initializationUserObject();
 }
@@ -151,9 +162,31 @@ bool FunctionCommand::getDevelopSourceAtRow(qint32 row)
     const OptionSource *source = m_optionObjectSource.getDevelopSourceAtRow(row);
     if (!source || row >= m_commandCount)
         return false;
-    m_optionSource = *source;
+    adoptWorkingSource(row, *source);
     m_practiceState = source->practiceState();
     return true;
+}
+
+void FunctionCommand::adoptWorkingSource(qint32 row, const OptionSource &source)
+{
+    // A loop runs the same sources pass after pass: each keeps its working
+    // copy, parked here between its runs, so taking it up again copies only
+    // the answer a run changes instead of every field.
+    if (m_workingIndex >= 0)
+        std::swap(m_optionSource, m_workingCopies[size_t(m_workingIndex)]);
+    m_workingIndex = -1;
+    if (row < 0 || row >= kMaxWorkingCopies) {
+        m_optionSource = source;
+        return;
+    }
+    if (size_t(row) >= m_workingCopies.size())
+        m_workingCopies.resize(size_t(row) + 1);
+    std::swap(m_optionSource, m_workingCopies[size_t(row)]);
+    m_workingIndex = row;
+    if (m_optionSource.sharesAllButAnswerWith(source))
+        m_optionSource.registerAnswerObjectDictionary(source.answerObjectDictionary());
+    else
+        m_optionSource = source;
 }
 
 bool FunctionCommand::loadingForFunctionCommand()
@@ -165,22 +198,22 @@ bool FunctionCommand::loadingForFunctionCommand()
         const OptionSource *source = m_optionObjectSource.getDevelopSourceAtRow(m_runCount);
         if (!source)
             return false;
-        const QString text = source->codeText();
-        const qint32 kind = codeDivideInTwoAtSource(text);
+        const ParsedCode::Ptr piece = m_parsed.sourcePiece(m_runCount, source->codeText());
+        const QString &text = piece->text();
         if (!m_mainLoopFunction._functionLoopWithState()) {
-            if (!loadingCodeDivideInTwo(kind, text))
+            if (!loadingCodeDivideInTwo(piece->kind(), *piece))
                 return false;
             if (m_commandFormula._commandLoopWithState())
                 confirmMainLoopFunctionAtCode(text);
             return !m_budget->stopped();
         }
-        if (!loadingCodeDivideInTwo(kind, text))
+        if (!loadingCodeDivideInTwo(piece->kind(), *piece))
             return false;
         // A counter read names the loop command and "count:" too, but neither
         // starts nor ends a pass: handing it over would restart the pass.
-        if (!m_commandFormula._commandLoopWithState() && !MainLoopFunction::isCounterReadText(text)) {
+        if (!m_commandFormula._commandLoopWithState() && !piece->counterRead()) {
             m_mainLoopFunction.registerCodeText(text);
-            if (m_mainLoopFunction.confirmMainLoopFunction()) {
+            if (m_mainLoopFunction.confirmMainLoopFunction(piece->loopFacts())) {
                 m_loopPassEnded = true;
                 if (m_mainLoopFunction._loopRunCount() < m_mainLoopFunction.loopCount())
                     m_runCount = m_mainLoopFunction._loopStartCount();
@@ -203,14 +236,19 @@ qint32 FunctionCommand::codeDivideInTwoAtSource(const QString &text)
 
 bool FunctionCommand::loadingCodeDivideInTwo(qint32 kind, const QString &text)
 {
+    return loadingCodeDivideInTwo(kind, *m_parsed.piece(text, true));
+}
+
+bool FunctionCommand::loadingCodeDivideInTwo(qint32 kind, ParsedCode &piece)
+{
     const bool ok = ErrorLog::guarded(lcScript(), kClassWords, u"loadingCodeDivideInTwo", false, [&] {
         const ScriptDepthGuard depth(*m_budget);
         if (!depth.entered() || !m_budget->spendStep())
             return false;
         switch (kind) {
-        case kCodeCalculation: return loadingCodeCalculatingFormulaAtSource(text);
-        case kCodeFunction: return loadingCodeFunctionFormulaAtSource(text);
-        case kCodeTemplate: return loadingStringFunctionFormulaAtSource(text);
+        case kCodeCalculation: return loadingCodeCalculatingFormulaAtSource(piece.text());
+        case kCodeFunction: return loadingCodeFunctionFormulaAtSource(piece);
+        case kCodeTemplate: return loadingStringFunctionFormulaAtSource(piece);
         default: return false;
         }
     });
@@ -218,13 +256,43 @@ bool FunctionCommand::loadingCodeDivideInTwo(qint32 kind, const QString &text)
     if (ok)
         m_failedCodeText.clear();
     else if (m_failedCodeText.isEmpty())
-        m_failedCodeText = text;
+        m_failedCodeText = piece.text();
     return ok;
 }
 
 bool FunctionCommand::evaluateExpression(const QString &text, QVariantMap *answer)
 {
-    if (!loadingCodeDivideInTwo(codeDivideInTwoAtSource(text), text))
+    return evaluateExpression(*m_parsed.piece(text, true), answer);
+}
+
+bool FunctionCommand::evaluateExpression(ParsedCode &piece, QVariantMap *answer)
+{
+    if (!loadingCodeDivideInTwo(piece.kind(), piece))
+        return false;
+    *answer = m_optionSource.answerObjectDictionary();
+    return true;
+}
+
+bool FunctionCommand::runArgument(ParsedCode &piece, Label label)
+{
+    if (piece.argument(label).isEmpty())
+        return false;
+    const ParsedCode::Ptr argument = m_parsed.argumentPiece(piece, label);
+    return loadingCodeDivideInTwo(argument->kind(), *argument);
+}
+
+bool FunctionCommand::evaluateArgumentObject(ParsedCode &piece, Label label, QVariant *object, qint32 *type)
+{
+    if (!runArgument(piece, label))
+        return false;
+    *object = m_optionSource.answerObjectDictionary().value(RequestKey::answerObject);
+    *type = m_workingAnswerType;
+    return true;
+}
+
+bool FunctionCommand::evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer)
+{
+    if (!runArgument(piece, label))
         return false;
     *answer = m_optionSource.answerObjectDictionary();
     return true;
@@ -244,6 +312,7 @@ void FunctionCommand::setAnswer(const QVariantMap &answer)
     registerAnswerObjectDictionary(answer);
     m_optionSource.registerAnswerObjectDictionary(answer);
     m_answerType = answerTypeOf(answer);
+    m_workingAnswerType = m_answerType;
 }
 
 bool FunctionCommand::loadingCodeCalculatingFormulaAtSource(const QString &text)
@@ -261,7 +330,8 @@ bool FunctionCommand::loadingCodeCalculatingFormulaAtSource(const QString &text)
         if (firstCom.isEmpty() || !evaluateFloatText(firstCom, &value))
             return false;
         const QString next = MakingConversionMarker::answerCodeText(text, firstCom, value);
-        return !next.isNull() && loadingCodeDivideInTwo(kCodeCalculation, next);
+        // The filled-in text changes with every value: parsed for this use only.
+        return !next.isNull() && loadingCodeDivideInTwo(kCodeCalculation, *m_parsed.piece(next, false));
     }
     QString second = bottom;
     if (bottom.isEmpty() && (bottomCom.isEmpty() || !evaluateFloatText(bottomCom, &second)))
@@ -277,11 +347,26 @@ bool FunctionCommand::loadingCodeCalculatingFormulaAtSource(const QString &text)
 
 bool FunctionCommand::loadingCodeFunctionFormulaAtSource(const QString &text)
 {
-    m_functionFormula.initializationUserObject();
-    if (!m_functionFormula.functionFormulaAtFunction(text) || !m_functionFormula.confirmChildren())
+    return loadingCodeFunctionFormulaAtSource(*m_parsed.piece(text, true));
+}
+
+bool FunctionCommand::loadingCodeFunctionFormulaAtSource(ParsedCode &piece)
+{
+    // The formula stands for the piece's parse (what a reset and a parse of
+    // the text leave). A kept piece outlives the run, so its parse is copied
+    // over only when someone looks at the formula.
+    if (piece.kept()) {
+        m_functionFormulaPiece = &piece;
+    } else {
+        m_functionFormulaPiece = nullptr;
+        m_functionFormula = piece.functionFormula();
+    }
+    if (!piece.functionAccepted())
         return false;
-    const QString children = m_functionFormula.children();
-    switch (m_functionFormula.commandNumber()) {
+    const QString &text = piece.text();
+    const FunctionFormula &formula = piece.functionFormula();
+    const QString &children = formula.children();
+    switch (formula.commandNumber()) {
     case FunctionFormula::kColumnTitle:
         return postRequest({{kRunCount, m_runCount}, {kSourceTitle, m_optionSource.sourceTitle()},
                             {RequestKey::codeText, text}, {RequestKey::commandNumber, 1}, {RequestKey::answerType, kAnswerArray},
@@ -299,7 +384,7 @@ bool FunctionCommand::loadingCodeFunctionFormulaAtSource(const QString &text)
         return true;
     }
     case FunctionFormula::kCommand:
-        return runCommand(text);
+        return runCommand(piece);
     default:
         return false;
     }
@@ -307,11 +392,16 @@ bool FunctionCommand::loadingCodeFunctionFormulaAtSource(const QString &text)
 
 bool FunctionCommand::loadingStringFunctionFormulaAtSource(const QString &text)
 {
-    QString result = text;
-    const QStringList groups = InspectionCharacterString::extractCommandArrayWithCharacterString(text);
+    return loadingStringFunctionFormulaAtSource(*m_parsed.piece(text, true));
+}
+
+bool FunctionCommand::loadingStringFunctionFormulaAtSource(ParsedCode &piece)
+{
+    QString result = piece.text();
+    const QStringList groups = piece.groups();
     for (const QString &group : groups) {
         QVariantMap answer;
-        if (!evaluateExpression(group, &answer))
+        if (!evaluateExpression(*m_parsed.groupPiece(piece, group), &answer))
             continue;
         QString value;
         const QVariant object = answer.value(RequestKey::answerObject);
@@ -389,104 +479,134 @@ bool FunctionCommand::libraryFormulaForMarkertList()
     return !m_budget->stopped();
 }
 
-bool FunctionCommand::runCommand(const QString &text)
+bool FunctionCommand::runCommand(ParsedCode &piece)
 {
     // The command is the one the marker starts with; a command named inside
     // an argument is that argument's business.
-    const auto starts = [&text](QStringView label) { return text.startsWith(label); };
-    if (starts(u"[Command:items:row:") && commandItemsRow(text))
-        return true;
-    if (starts(u"[Command:write:row") && commandWriteRow(text))
-        return true;
-    if (starts(u"[Command:write:title") && commandWriteTitle(text))
-        return true;
-    if (starts(u"[Command:readURL:path:") && commandReadURL(text))
-        return true;
-    if (starts(u"[Command:readUTF8XML:path:") && commandReadUTF8XML(text))
-        return true;
-    if (starts(u"[Command:object:") && commandObject(text))
+    using Command = ParsedCode::Command;
+    bool done = false;
+    switch (piece.command()) {
+    case Command::ItemsRow: done = commandItemsRow(piece); break;
+    case Command::WriteRow: done = commandWriteRow(piece); break;
+    case Command::WriteTitle: done = commandWriteTitle(piece); break;
+    case Command::ReadURL: done = commandReadURL(piece); break;
+    case Command::ReadUTF8XML: done = commandReadUTF8XML(piece); break;
+    case Command::Object: done = commandObject(piece); break;
+    case Command::None: break;
+    }
+    if (done)
         return true;
     if (m_budget->stopped())
         return false;
-    return commandReadFormulaAtSource(text);
+    return commandReadFormulaAtSource(piece);
 }
 
-bool FunctionCommand::rowArgument(const QString &text, qint32 *row)
+bool FunctionCommand::rowArgument(ParsedCode &piece, qint32 *row)
 {
-    const QString digits = InspectionCharacterString::extractLoopWithCharacterString(text, kRow);
-    if (!digits.isNull()) {
-        *row = InspectionCharacterString::integerValueOfString(digits);
+    if (const std::optional<qint32> digits = piece.rowDigits()) {
+        *row = *digits;
         return true;
     }
-    const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, kRow);
-    QVariantMap answer;
-    if (expression.isEmpty() || !evaluateExpression(expression, &answer))
+    QVariant object;
+    qint32 type = 0;
+    if (!evaluateArgumentObject(piece, Label::Row, &object, &type))
         return false;
-    const qint32 type = answerTypeOf(answer);
     if (type != kAnswerInteger && type != kAnswerString)
         return false;
-    *row = InspectionCharacterString::integerValueOfObject(answer.value(RequestKey::answerObject));
+    *row = InspectionCharacterString::integerValueOfObject(object);
     return true;
 }
 
-QString FunctionCommand::titleArgument(const QString &text) const
+bool FunctionCommand::pathArgument(ParsedCode &piece, QString *path)
 {
-    FunctionFormula title;
-    if (!title.functionFormulaAtFunction(InspectionCharacterString::extractCommandWithCharacterString(text, kTitle)))
-        return {};
-    return title.children();
-}
-
-bool FunctionCommand::pathArgument(const QString &text, QString *path)
-{
-    const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"path"_s);
     QVariantMap answer;
-    if (expression.isEmpty() || !evaluateExpression(expression, &answer) || answerTypeOf(answer) != kAnswerString)
+    if (!evaluateArgument(piece, Label::Path, &answer) || answerTypeOf(answer) != kAnswerString)
         return false;
     *path = answer.value(RequestKey::answerObject).toString();
     return !path->isEmpty();
 }
 
-bool FunctionCommand::commandItemsRow(const QString &text)
+void FunctionCommand::clearAnswer()
+{
+    m_answerObjectDictionary.clear();
+    m_optionSource.registerAnswerObjectDictionary({});
+    m_answerType = 0;
+    m_workingAnswerType = 0;
+}
+
+template<class Make>
+QVariantMap &FunctionCommand::reusedRequest(ParsedCode &piece, qint32 type, bool perRun, Make &&make)
+{
+    clearAnswer();
+    ParsedCode::Request &memo = piece.request();
+    const QString &code = m_optionSource.codeText();
+    if (memo.map.isEmpty() || memo.type != type || memo.cachesFolderID != m_cachesFolderID || memo.codeText != code
+        || (perRun && (memo.runCount != m_runCount || memo.sourceTitle != m_optionSource.sourceTitle()))) {
+        memo.map = make();
+        if (m_cachesFolderID != 0)
+            memo.map.insert(RequestKey::cachesFolderID, m_cachesFolderID);
+        memo.type = type;
+        memo.cachesFolderID = m_cachesFolderID;
+        memo.codeText = code;
+        memo.runCount = m_runCount;
+        memo.sourceTitle = m_optionSource.sourceTitle();
+    }
+    return memo.map;
+}
+
+bool FunctionCommand::commandItemsRow(ParsedCode &piece)
 {
     qint32 row = 0;
-    if (!rowArgument(text, &row))
+    if (!rowArgument(piece, &row))
         return false;
-    const QString title = titleArgument(text);
+    const QString &title = piece.titleChildren();
     if (title.isEmpty())
         return false;
-    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 240}, {kRow, row}, {kTitle, title}},
-                       false);
+    QVariantMap &request = reusedRequest(piece, 240, false, [&] {
+        return QVariantMap{{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 240}, {kTitle, title}};
+    });
+    request.insert(kRow, row);
+    return sendRequest(request, false);
 }
 
-bool FunctionCommand::commandWriteRow(const QString &text)
+bool FunctionCommand::commandWriteRow(ParsedCode &piece)
 {
     qint32 row = 0;
-    if (!rowArgument(text, &row))
+    if (!rowArgument(piece, &row))
         return false;
-    const QString title = titleArgument(text);
-    const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"object"_s);
-    QVariantMap answer;
-    if (title.isEmpty() || expression.isEmpty() || !evaluateExpression(expression, &answer))
+    const QString &title = piece.titleChildren();
+    QVariant object;
+    qint32 type = 0;
+    if (title.isEmpty() || !evaluateArgumentObject(piece, Label::Object, &object, &type))
         return false;
-    const QVariant object = answer.value(RequestKey::answerObject);
     if (object.typeId() != QMetaType::QString)
         return false;
-    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 250}, {kRow, row},
-                        {kTitle, title}, {RequestKey::itemObject, object}},
-                       false);
+    QVariantMap &request = reusedRequest(piece, 250, false, [&] {
+        return QVariantMap{{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 250}, {kTitle, title}};
+    });
+    request.insert(kRow, row);
+    request.insert(RequestKey::itemObject, object);
+    if (m_requestHandler) {
+        if (const std::optional<bool> written = m_requestHandler->writeScriptCell(m_cachesFolderID, row, title, object)) {
+            // The answers the dictionary form gives: nothing, or the request itself.
+            if (*written)
+                answerFunctionSourceDictionary(request, 0);
+            else
+                answerFunctionSourceDictionary({}, 0);
+            return true;
+        }
+        return false;
+    }
+    return sendRequest(request, false);
 }
 
-bool FunctionCommand::commandWriteTitle(const QString &text)
+bool FunctionCommand::commandWriteTitle(ParsedCode &piece)
 {
-    const QString titleExpression = InspectionCharacterString::extractCommandWithCharacterString(text, kTitle);
     QVariantMap titleAnswer;
-    if (titleExpression.isEmpty() || !evaluateExpression(titleExpression, &titleAnswer)
-        || answerTypeOf(titleAnswer) != kAnswerString)
+    if (!evaluateArgument(piece, Label::Title, &titleAnswer) || answerTypeOf(titleAnswer) != kAnswerString)
         return false;
-    const QString objectExpression = InspectionCharacterString::extractCommandWithCharacterString(text, u"object"_s);
     QVariantMap objectAnswer;
-    if (objectExpression.isEmpty() || !evaluateExpression(objectExpression, &objectAnswer))
+    if (!evaluateArgument(piece, Label::Object, &objectAnswer))
         return false;
     return postRequest({{RequestKey::codeText, m_optionSource.codeText()},
                         {kTitle, titleAnswer.value(RequestKey::answerObject)},
@@ -496,10 +616,10 @@ bool FunctionCommand::commandWriteTitle(const QString &text)
                        true);
 }
 
-bool FunctionCommand::commandReadURL(const QString &text)
+bool FunctionCommand::commandReadURL(ParsedCode &piece)
 {
     QString path;
-    if (!pathArgument(text, &path) || !allowedUrl(path) || !m_budget->spendFetch())
+    if (!pathArgument(piece, &path) || !allowedUrl(path) || !m_budget->spendFetch())
         return false;
     QString body;
     int encoding = 0;
@@ -511,10 +631,10 @@ bool FunctionCommand::commandReadURL(const QString &text)
                        true);
 }
 
-bool FunctionCommand::commandReadUTF8XML(const QString &text)
+bool FunctionCommand::commandReadUTF8XML(ParsedCode &piece)
 {
     QString path;
-    if (!pathArgument(text, &path) || !allowedUrl(path) || !m_budget->spendFetch())
+    if (!pathArgument(piece, &path) || !allowedUrl(path) || !m_budget->spendFetch())
         return false;
     // A fresh reader each time: its limits carry the run's remaining time.
     m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(fetchLimits());
@@ -526,13 +646,13 @@ bool FunctionCommand::commandReadUTF8XML(const QString &text)
                        true);
 }
 
-bool FunctionCommand::commandObject(const QString &text)
+bool FunctionCommand::commandObject(ParsedCode &piece)
 {
+    const QString &text = piece.text();
     const QString code = m_optionSource.codeText();
     if (text.startsWith(u"[Command:object:count:")) {
-        const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"count"_s);
         QVariantMap answer;
-        if (expression.isEmpty() || !evaluateExpression(expression, &answer))
+        if (!evaluateArgument(piece, Label::Count, &answer))
             return false;
         qsizetype count = 0;
         if (answerTypeOf(answer) == kAnswerArray)
@@ -542,18 +662,17 @@ bool FunctionCommand::commandObject(const QString &text)
         return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerInteger}, {RequestKey::answerObject, qint32(count)}}, true);
     }
     if (text.startsWith(u"[Command:object:array:")) {
-        const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"array"_s);
         QVariantMap answer;
-        if (expression.isEmpty() || !evaluateExpression(expression, &answer) || answerTypeOf(answer) != kAnswerArray)
+        if (!evaluateArgument(piece, Label::Array, &answer) || answerTypeOf(answer) != kAnswerArray)
             return false;
         const QVariantList array = answer.value(RequestKey::answerObject).toList();
-        const QString indexText = InspectionCharacterString::extractCommandWithCharacterString(text, u"index"_s);
+        const QString &indexText = piece.argument(Label::Index);
         qint32 index = 0;
         if (InspectionCharacterString::confirmCalculatingFormulaAtString(indexText)) {
             index = InspectionCharacterString::integerValueOfString(indexText);
         } else {
             QVariantMap indexAnswer;
-            if (indexText.isEmpty() || !evaluateExpression(indexText, &indexAnswer))
+            if (!evaluateArgument(piece, Label::Index, &indexAnswer))
                 return false;
             const qint32 type = answerTypeOf(indexAnswer);
             if (type != kAnswerInteger && type != kAnswerString)
@@ -567,15 +686,13 @@ bool FunctionCommand::commandObject(const QString &text)
                            true);
     }
     if (text.startsWith(u"[Command:object:dictionary:")) {
-        const QString expression = InspectionCharacterString::extractCommandWithCharacterString(text, u"dictionary"_s);
         QVariantMap answer;
-        if (expression.isEmpty() || !evaluateExpression(expression, &answer)
-            || answerTypeOf(answer) != kAnswerDictionary)
+        if (!evaluateArgument(piece, Label::Dictionary, &answer) || answerTypeOf(answer) != kAnswerDictionary)
             return false;
         const QVariantMap dictionary = answer.value(RequestKey::answerObject).toMap();
         if (dictionary.isEmpty())
             return false;
-        const QString key = InspectionCharacterString::extractCommandWithCharacterString(text, u"key"_s);
+        const QString &key = piece.argument(Label::Key);
         return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerString},
                             {RequestKey::answerObject, dictionary.value(key).toString()}},
                            true);
@@ -585,28 +702,40 @@ bool FunctionCommand::commandObject(const QString &text)
 
 bool FunctionCommand::commandReadFormulaAtSource(const QString &text)
 {
-    m_commandFormula.initializationUserObject();
-    m_commandFormula.registerCodeText(text);
-    if (!m_commandFormula.commandFormulaAtFunction())
+    return commandReadFormulaAtSource(*m_parsed.piece(text, true));
+}
+
+bool FunctionCommand::commandReadFormulaAtSource(ParsedCode &piece)
+{
+    const CommandFormula::Parse &parse = piece.commandParse();
+    if (!m_commandFormula.applyParse(parse))
         return false;
-    QVariantMap request{{kRunCount, m_runCount},
-                        {kSourceTitle, m_optionSource.sourceTitle()},
-                        {RequestKey::codeText, m_optionSource.codeText()},
-                        {RequestKey::commandNumber, 4},
-                        {kCommandText, m_commandFormula.commandText()}};
-    if (m_commandFormula._forCountState()) {
-        request.insert(RequestKey::answerType, kAnswerInteger);
+    QVariantMap &request = reusedRequest(piece, 4, true, [&] {
+        QVariantMap made{{kRunCount, m_runCount},
+                         {kSourceTitle, m_optionSource.sourceTitle()},
+                         {RequestKey::codeText, m_optionSource.codeText()},
+                         {RequestKey::commandNumber, 4},
+                         {kCommandText, parse.commandText}};
+        if (parse.forCountState) {
+            made.insert(RequestKey::answerType, kAnswerInteger);
+        } else {
+            made.insert(RequestKey::answerType, kAnswerString);
+            made.insert(RequestKey::answerObject, parse.children);
+        }
+        return made;
+    });
+    if (parse.forCountState)
         request.insert(RequestKey::answerObject, m_mainLoopFunction.workLoopCount());
-    } else {
-        request.insert(RequestKey::answerType, kAnswerString);
-        request.insert(RequestKey::answerObject, m_commandFormula.children());
-    }
     // Only the editing-item read needs the document; with no item selected
-    // it answers with nothing, which fails the command.
-    const bool readsItem = m_commandFormula.commandText().contains(CommandFormula::kItemsEditingTitle);
-    if (!postRequest(request, !readsItem))
+    // it answers with nothing, which fails the command. Every other read
+    // comes back unchanged, so a run's own responder need not be asked.
+    if (!parse.readsItem && m_requestHandler) {
+        answerFunctionSourceDictionary(request, parse.forCountState ? kAnswerInteger : kAnswerString);
+        return true;
+    }
+    if (!sendRequest(request, !parse.readsItem))
         return false;
-    return !readsItem || m_optionSource.confirmAnswerObjectDictionary();
+    return !parse.readsItem || m_optionSource.confirmAnswerObjectDictionary();
 }
 
 bool FunctionCommand::confirmMainLoopFunctionAtCode(const QString &text)
@@ -638,37 +767,52 @@ bool FunctionCommand::confirmMainLoopFunctionAtCode(const QString &text)
     return true;
 }
 
-bool FunctionCommand::postRequest(QVariantMap request, bool comesBackUnchanged)
+bool FunctionCommand::postRequest(QVariantMap &request, bool comesBackUnchanged)
 {
-    if (m_cachesFolderID != 0)
-        request.insert(RequestKey::cachesFolderID, m_cachesFolderID);
     // A request nobody answers must not leave the previous piece's answer
     // looking like this one's.
-    m_answerObjectDictionary.clear();
-    m_optionSource.registerAnswerObjectDictionary({});
-    m_answerType = 0;
+    if (m_cachesFolderID != 0)
+        request.insert(RequestKey::cachesFolderID, m_cachesFolderID);
+    return sendRequest(request, comesBackUnchanged);
+}
 
-    m_slot->answered = false;
-    QThread *const previous = m_slot->postingThread.exchange(QThread::currentThread());
-    m_center->post(kDevelopNotification, request);
-    m_slot->postingThread.store(previous);
-    if (m_slot->answered)
-        return true;
+bool FunctionCommand::sendRequest(const QVariantMap &request, bool comesBackUnchanged)
+{
+    clearAnswer();
+    if (m_requestHandler) {
+        if (const std::optional<QVariantMap> answer = m_requestHandler->answerScriptRequest(request)) {
+            answerFunctionSourceDictionary(*answer);
+            return true;
+        }
+    } else {
+        m_slot->answered = false;
+        QThread *const previous = m_slot->postingThread.exchange(QThread::currentThread());
+        m_center->post(kDevelopNotification, request);
+        m_slot->postingThread.store(previous);
+        if (m_slot->answered)
+            return true;
+    }
     if (!comesBackUnchanged)
         return false;
-    answerFunctionSourceDictionaryOfTheNotification(request);
+    answerFunctionSourceDictionary(request);
     return true;
 }
 
 void FunctionCommand::answerFunctionSourceDictionaryOfTheNotification(const QVariant &object)
 {
+    answerFunctionSourceDictionary(object.typeId() == QMetaType::QVariantMap ? object.toMap() : QVariantMap());
+}
+
+void FunctionCommand::answerFunctionSourceDictionary(const QVariantMap &answer, std::optional<qint32> type)
+{
     ErrorLog::guardedVoid(lcScript(), kClassWords, u"answerFunctionSourceDictionaryOfTheNotification", [&] {
-        const QVariantMap answer = object.typeId() == QMetaType::QVariantMap ? object.toMap() : QVariantMap();
         registerAnswerObjectDictionary(answer);
         if (m_optionSource.registerAnswerObjectDictionary(answer)) {
-            m_answerType = answerTypeOf(answer);
+            m_answerType = type ? *type : answerTypeOf(answer);
+            m_workingAnswerType = m_answerType;
             putObjectReferenceAnswerState(m_optionSource.referenceAnswerState());
         } else {
+            m_workingAnswerType = 0;
             putObjectReferenceAnswerState(0);
         }
     });

@@ -7,6 +7,7 @@
 #include "MainLoopFunction.h"
 #include "OptionObjectSource.h"
 #include "OptionSource.h"
+#include "ParsedCodeCache.h"
 #include "ScriptBudget.h"
 #include "StringFormula.h"
 #include "script/UrlFetcher.h"
@@ -17,10 +18,12 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <vector>
 #include "platform/NotificationName.h"
 
 class ImportURLWorkFormula;
 class NotificationCenter;
+class ScriptRequestHandler;
 
 // Runs the code text of an option's sources, one piece at a time: "=" starts
 // a calculation, "[" a function marker, anything else a text template. The
@@ -33,6 +36,9 @@ class NotificationCenter;
 // on its own thread. Answers meant for other interpreters, or posted on other
 // threads, are ignored. A request names the document's cachesFolderID when
 // one was registered.
+//
+// A run that owns its responder hands it the requests directly instead
+// (setRequestHandler()); the dictionaries are the same.
 //
 // Every evaluation spends a step of the budget and holds a level of nesting
 // for its duration; once the budget stops (steps, depth, URL reads, cancel)
@@ -76,7 +82,7 @@ public:
     bool practiceState() const { return m_practiceState; }
     void registerPracticeState(bool state) { m_practiceState = state; }
     MainLoopFunction *mainLoopFunction() { return &m_mainLoopFunction; }
-    FunctionFormula *functionFormula() { return &m_functionFormula; }
+    FunctionFormula *functionFormula();
     CalculatingFormula *calculatingFormula() { return &m_calculatingFormula; }
     LibraryFormula *libraryFormula() { return &m_libraryFormula; }
     CommandFormula *commandFormula() { return &m_commandFormula; }
@@ -88,6 +94,9 @@ public:
     qint32 answerType() const { return m_answerType; }
     void registerAnswerType(qint32 type) { m_answerType = type; }
     const QVariantMap &answerObjectDictionary() const { return m_answerObjectDictionary; }
+    // The "answerType" of the working source's answer after a piece of code
+    // ran, without looking it up in the dictionary.
+    qint32 workingAnswerType() const { return m_workingAnswerType; }
     bool registerAnswerObjectDictionary(const QVariantMap &value);
     bool confirmAnswerObjectDictionary() const { return !m_answerObjectDictionary.isEmpty(); }
 
@@ -105,6 +114,8 @@ public:
     // 0 sends requests to every document.
     void registerCachesFolderID(qint32 identifier) { m_cachesFolderID = identifier; }
     void setUrlLimits(const UrlFetcher::Limits &limits) { m_urlLimits = limits; }
+    // Not owned; null posts the requests as notifications.
+    void setRequestHandler(ScriptRequestHandler *handler) { m_requestHandler = handler; }
     // The URL limits with the deadline cut to the time the run has left.
     UrlFetcher::Limits fetchLimits() const;
     // Only http and https; any other scheme is refused with its reason.
@@ -143,25 +154,50 @@ public:
 
 private:
     struct AnswerSlot;
+    using Label = ParsedCode::Label;
 
-    bool runCommand(const QString &text);
-    bool commandItemsRow(const QString &text);
-    bool commandWriteRow(const QString &text);
-    bool commandWriteTitle(const QString &text);
-    bool commandReadURL(const QString &text);
-    bool commandReadUTF8XML(const QString &text);
-    bool commandObject(const QString &text);
+    bool loadingCodeDivideInTwo(qint32 kind, ParsedCode &piece);
+    bool loadingCodeFunctionFormulaAtSource(ParsedCode &piece);
+    bool loadingStringFunctionFormulaAtSource(ParsedCode &piece);
+    bool commandReadFormulaAtSource(ParsedCode &piece);
+    bool runCommand(ParsedCode &piece);
+    bool commandItemsRow(ParsedCode &piece);
+    bool commandWriteRow(ParsedCode &piece);
+    bool commandWriteTitle(ParsedCode &piece);
+    bool commandReadURL(ParsedCode &piece);
+    bool commandReadUTF8XML(ParsedCode &piece);
+    bool commandObject(ParsedCode &piece);
 
     bool evaluateExpression(const QString &text, QVariantMap *answer);
+    bool evaluateExpression(ParsedCode &piece, QVariantMap *answer);
+    // Evaluates the command's argument under `label`; false when it is empty.
+    bool evaluateArgument(ParsedCode &piece, Label label, QVariantMap *answer);
+    // Runs the command's argument under `label`; false when it is empty.
+    bool runArgument(ParsedCode &piece, Label label);
+    // The same for a caller that wants only the answer's object and type.
+    bool evaluateArgumentObject(ParsedCode &piece, Label label, QVariant *object, qint32 *type);
     bool evaluateFloatText(const QString &text, QString *value);
-    bool rowArgument(const QString &text, qint32 *row);
-    QString titleArgument(const QString &text) const;
-    bool pathArgument(const QString &text, QString *path);
+    bool rowArgument(ParsedCode &piece, qint32 *row);
+    bool pathArgument(ParsedCode &piece, QString *path);
+    // The request this piece sent last, when it was made for the same source
+    // and kind (and, with `perRun`, the same source position and title);
+    // otherwise a new one from `make`. Earlier answers are dropped first, so
+    // the dictionary is not shared and takes the values that moved in place.
+    template<class Make>
+    QVariantMap &reusedRequest(ParsedCode &piece, qint32 type, bool perRun, Make &&make);
+    void clearAnswer();
     // Posts the request; true when an answer arrived. A request the document
     // would hand back unchanged is taken as its own answer when nobody answers.
-    bool postRequest(QVariantMap request, bool comesBackUnchanged);
+    bool postRequest(QVariantMap &request, bool comesBackUnchanged);
+    bool postRequest(QVariantMap &&request, bool comesBackUnchanged) { return postRequest(request, comesBackUnchanged); }
+    // postRequest() for a request that already names the document.
+    bool sendRequest(const QVariantMap &request, bool comesBackUnchanged);
+    // `type` is the answer's "answerType" when the caller knows it.
+    void answerFunctionSourceDictionary(const QVariantMap &answer, std::optional<qint32> type = std::nullopt);
     void setAnswer(const QVariantMap &answer);
     bool loadImage(const QString &url, QByteArray *body);
+    // m_optionSource := source, for the source at `row`.
+    void adoptWorkingSource(qint32 row, const OptionSource &source);
 
     NotificationCenter *m_center;
     std::shared_ptr<AnswerSlot> m_slot;
@@ -172,6 +208,8 @@ private:
     bool m_practiceState = false;
     MainLoopFunction m_mainLoopFunction;
     FunctionFormula m_functionFormula;
+    // The kept piece whose parse m_functionFormula stands for, until read.
+    ParsedCode *m_functionFormulaPiece = nullptr;
     CalculatingFormula m_calculatingFormula;
     LibraryFormula m_libraryFormula;
     CommandFormula m_commandFormula;
@@ -180,9 +218,18 @@ private:
     bool m_middleOfProcessing = false;
     qint32 m_answerType = 0;
     QVariantMap m_answerObjectDictionary;
+    // The type of the working source's answer as last registered here, so
+    // a caller need not look it up again.
+    qint32 m_workingAnswerType = 0;
     qint32 m_commandCount = 0;
     qint32 m_runCount = 0;
 
+    static constexpr qint32 kMaxWorkingCopies = 1024;
+    std::vector<OptionSource> m_workingCopies;
+    // The source whose parked copy m_optionSource is; -1 for none.
+    qint32 m_workingIndex = -1;
+    ParsedCodeCache m_parsed;
+    ScriptRequestHandler *m_requestHandler = nullptr;
     ScriptBudget m_ownBudget;
     ScriptBudget *m_budget = &m_ownBudget;
     qint32 m_cachesFolderID = 0;

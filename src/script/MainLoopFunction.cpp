@@ -64,21 +64,38 @@ bool MainLoopFunction::isCounterReadText(const QString &text)
         && !text.contains(kStep);
 }
 
+MainLoopFunction::TextFacts MainLoopFunction::textFacts(const QString &text)
+{
+    TextFacts facts;
+    facts.indicator = text.contains(kIndicatorCommand);
+    facts.loopCommand = facts.indicator || text.contains(kForCommand);
+    if (facts.loopCommand) {
+        facts.count = text.contains(kCount);
+        facts.end = !facts.count && text.contains(kEnd);
+    }
+    return facts;
+}
+
 bool MainLoopFunction::confirmMainLoopFunction()
+{
+    return confirmMainLoopFunction(textFacts(m_codeText));
+}
+
+bool MainLoopFunction::confirmMainLoopFunction(const TextFacts &facts)
 {
     if (m_codeText.isEmpty())
         return false;
-    const bool indicator = m_codeText.contains(kIndicatorCommand);
-    if (!indicator && !m_codeText.contains(kForCommand))
+    const bool indicator = facts.indicator;
+    if (!facts.loopCommand)
         return false;
-    if (m_codeText.contains(kCount)) {
+    if (facts.count) {
         m_functionLoopWithState = true;
         m_loopWithState = true;
         m_loopStepState = indicator;
         extractLoopWithCharacter();
         return true;
     }
-    if (m_codeText.contains(kEnd)) {
+    if (facts.end) {
         m_loopWithState = false;
         if (indicator)
             m_loopStepState = false;

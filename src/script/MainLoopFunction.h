@@ -14,9 +14,21 @@ public:
     // held before the reset, then texts, flags and values cleared.
     void initializationUserObject();
 
+    // What confirmMainLoopFunction() looks for in a text.
+    struct TextFacts
+    {
+        bool indicator = false;
+        bool loopCommand = false;
+        bool count = false;
+        bool end = false;
+    };
+    static TextFacts textFacts(const QString &text);
+
     // Parses codeText as a loop start (sets the loop up and reads its
     // values) or a loop end; false for anything else.
     bool confirmMainLoopFunction();
+    // The same with the facts of codeText already known.
+    bool confirmMainLoopFunction(const TextFacts &facts);
     // Reads start, count and step from codeText.
     void extractLoopWithCharacter();
 

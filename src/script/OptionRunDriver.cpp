@@ -21,7 +21,7 @@ bool OptionRunDriver::goAhead(qint32 index, const OptionSource &source) const
     return m_options.runManualSources;
 }
 
-OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
+OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options, ScriptRequestHandler *handler)
 {
     Result result;
     const bool ran = ErrorLog::guarded(lcScript(), u"OptionRunDriver", u"run", false, [&] {
@@ -32,6 +32,7 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
         command.setBudget(&m_budget);
         command.registerCachesFolderID(m_options.cachesFolderID);
         command.setUrlLimits(m_options.urlLimits);
+        command.setRequestHandler(handler);
         command.optionObjectSource()->setTheEnvironmentalAtDecoder(&options);
         command.setRegister_runCount(0);
         command.register_commandCount();
@@ -68,9 +69,8 @@ OptionRunDriver::Result OptionRunDriver::run(const OptionObjectSource &options)
                 return fail(index, title, why.isEmpty() ? u"the code \"%1\" failed"_s.arg(piece)
                                                         : u"the code \"%1\" failed: %2"_s.arg(piece, why));
             }
-            const QVariantMap answer = command.optionSource()->answerObjectDictionary();
-            result.answers.append({index, title, false, answer.value(RequestKey::answerType).toInt(),
-                                   answer.value(RequestKey::answerObject)});
+            const QVariantMap &answer = command.optionSource()->answerObjectDictionary();
+            result.answers.append({index, title, false, command.workingAnswerType(), answer.value(RequestKey::answerObject)});
             if (command.loopPassEnded()) {
                 command.mainLoopFunction()->register_loopRunCount();
                 command.mainLoopFunction()->stepWorkLoopCount();

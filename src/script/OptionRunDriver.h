@@ -11,6 +11,7 @@
 #include <functional>
 
 class NotificationCenter;
+class ScriptRequestHandler;
 
 // Runs the sources of an option in order, from the first: each source is
 // loaded and run once, loops send the run back to their start, and the loop
@@ -19,7 +20,8 @@ class NotificationCenter;
 // go-ahead. The first failing source ends the run.
 //
 // The document's data is reached through the interpreter's requests, so the
-// responding document must observe them on the thread that calls run().
+// responding document must observe them on the thread that calls run(), or
+// be handed to run() to answer them directly.
 class OptionRunDriver
 {
 public:
@@ -63,7 +65,8 @@ public:
     OptionRunDriver();
     explicit OptionRunDriver(Options options);
 
-    Result run(const OptionObjectSource &options);
+    // `handler`, when given, answers every request (not owned).
+    Result run(const OptionObjectSource &options, ScriptRequestHandler *handler = nullptr);
 
     // Safe from any thread; ends the current run at its next step, and every
     // later run at once.
@@ -75,3 +78,6 @@ private:
     Options m_options;
     ScriptBudget m_budget;
 };
+
+// A loop reports every pass, so a run may answer millions of these.
+Q_DECLARE_TYPEINFO(OptionRunDriver::SourceAnswer, Q_RELOCATABLE_TYPE);

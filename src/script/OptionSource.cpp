@@ -114,6 +114,37 @@ bool OptionSource::setTheEnvironmentalAtDecoder(const OptionSource *other)
     return true;
 }
 
+namespace {
+
+bool sameData(const QString &a, const QString &b)
+{
+    return a.constData() == b.constData() && a.size() == b.size();
+}
+
+bool sameData(const QStringList &a, const QStringList &b)
+{
+    return a.constData() == b.constData() && a.size() == b.size();
+}
+
+} // namespace
+
+bool OptionSource::sharesAllButAnswerWith(const OptionSource &other) const
+{
+    return sameData(m_sourceTitle, other.m_sourceTitle) && m_practiceState == other.m_practiceState
+        && m_referenceRequestState == other.m_referenceRequestState
+        && sameData(m_referenceRequestTitle, other.m_referenceRequestTitle)
+        && sameData(m_referenceRequestArray, other.m_referenceRequestArray)
+        && sameData(m_requestTitle, other.m_requestTitle) && sameData(m_requestTitleArray, other.m_requestTitleArray)
+        && sameData(m_codeText, other.m_codeText) && m_selectedCharRange == other.m_selectedCharRange
+        && m_selectedCharLocation == other.m_selectedCharLocation
+        && m_selectedCharLength == other.m_selectedCharLength
+        && m_requesLibraryCodeDictionary.isSharedWith(other.m_requesLibraryCodeDictionary)
+        && sameData(m_answerText, other.m_answerText) && m_referenceAnswerState == other.m_referenceAnswerState
+        && sameData(m_referenceAnswerTitle, other.m_referenceAnswerTitle)
+        && sameData(m_referenceAnswerArray, other.m_referenceAnswerArray)
+        && sameData(m_answerTitle, other.m_answerTitle) && sameData(m_answerTitleArray, other.m_answerTitleArray);
+}
+
 qint32 OptionSource::referenceStateForTitle(const QString &title)
 {
     // The localised texts are never empty (a missing text falls back to its

@@ -120,6 +120,10 @@ public:
     bool registerAnswerObjectDictionary(const QVariantMap &value);
     bool confirmAnswerObjectDictionary() const { return !m_answerObjectDictionary.isEmpty(); }
 
+    // Whether every field but the answer dictionary holds the very data the
+    // other's does (shared, not merely equal); false tells nothing.
+    bool sharesAllButAnswerWith(const OptionSource &other) const;
+
     // Diagnostic dump, one "name:value" line per field; for logging only.
     QString logText() const;
     // How logText writes a value: lists as "(a, b)", dictionaries as "{k = v; ...}".

@@ -1,5 +1,7 @@
 #include "app/OptionRun.h"
+#include "app/ScriptRequestResponder.h"
 #include "list/ListItem.h"
+#include "platform/NotificationCenter.h"
 #include "script/OptionObjectSource.h"
 #include "script/OptionSource.h"
 #include "support/ScriptOptions.h"
@@ -37,6 +39,23 @@ OptionObjectSource writeEveryRow(qsizetype rows)
                      source(u"end"_s, u"[Command:for:end:]"_s),
                      source(u"read"_s, u"[Command:items:row:0 title:[ColumnTitle:c3]]"_s)},
                     {{u"v"_s, QVariantMap{{u"answerType"_s, 4}, {u"answerObject"_s, u"new"_s}}}});
+}
+
+// Every pass writes and reads a value of its own, calculates and ends; after the loop row 0 gets a new ID and then a new c3, and the
+// whole column is read.
+OptionObjectSource passesOfTheirOwn(qsizetype rows)
+{
+    return optionOf({source(u"loop"_s, u"[Command:for:0 count:%1 step:1]"_s.arg(rows - 1)),
+                     source(u"write"_s, u"[Command:write:row:[Command:for:count:] title:[ColumnTitle:c3] object:http://v/[Command:for:count:]]"_s),
+                     source(u"read"_s, u"[Command:items:row:[Command:for:count:] title:[ColumnTitle:c3]]"_s),
+                     source(u"twice"_s, u"=[User:f]*2"_s),
+                     source(u"end"_s, u"[Command:for:end:]"_s),
+                     source(u"id"_s, u"[Command:write:row:0 title:[ColumnTitle:ID] object:[User:id]]"_s),
+                     source(u"after"_s, u"[Command:write:row:0 title:[ColumnTitle:c3] object:[User:v]]"_s),
+                     source(u"column"_s, u"[ColumnTitle:c3]"_s)},
+                    {{u"v"_s, QVariantMap{{u"answerType"_s, 4}, {u"answerObject"_s, u"new"_s}}},
+                     {u"id"_s, QVariantMap{{u"answerType"_s, 4}, {u"answerObject"_s, u"fresh"_s}}},
+                     {u"f"_s, QVariantMap{{u"answerType"_s, 2}, {u"answerObject"_s, 1.5f}}}});
 }
 
 OptionRun::Outcome runToEnd(OptionRun &run)
@@ -79,6 +98,69 @@ private Q_SLOTS:
         live.applyCellEdits(undo);
         for (qsizetype r = 0; r < rows; ++r)
             QCOMPARE(live.rowAt(r).cellText(u"c3"), u"old");
+    }
+
+    void directAnswersMatchNotifiedOnes()
+    {
+        // A run asks its own responder directly; the same responder answering
+        // notifications must lead to the same answers, writes and steps.
+        const qsizetype rows = 40;
+        const ListItem live = listOf(rows);
+        const OptionObjectSource options = passesOfTheirOwn(rows);
+        OptionRunDriver::Options settings;
+        settings.cachesFolderID = 7;
+        OptionRun run(live, options, settings);
+        const OptionRun::Outcome direct = runToEnd(run);
+        QVERIFY2(direct.result.success, qPrintable(direct.result.errorText));
+
+        NotificationCenter center;
+        settings.center = &center;
+        settings.limits.maxSteps = OptionRun::stepBudgetFor(rows, options.optionSourceArray().size(), 200000);
+        ScriptRequestResponder responder(live, 7, &center);
+        const OptionRunDriver::Result notified = OptionRunDriver(settings).run(options);
+        QVERIFY2(notified.success, qPrintable(notified.errorText));
+
+        QCOMPARE(direct.result.stepsUsed, notified.stepsUsed);
+        QCOMPARE(direct.result.answers.size(), notified.answers.size());
+        for (qsizetype i = 0; i < notified.answers.size(); ++i) {
+            const OptionRunDriver::SourceAnswer &a = direct.result.answers.at(i);
+            const OptionRunDriver::SourceAnswer &b = notified.answers.at(i);
+            QCOMPARE(a.index, b.index);
+            QCOMPARE(a.answerType, b.answerType);
+            QCOMPARE(a.answerObject, b.answerObject);
+        }
+        // Each pass read back its own write.
+        QCOMPARE(direct.result.answers.at(2 + 4 * 5).answerObject.toString(), u"http://v/5"_s);
+        QCOMPARE(direct.result.answers.at(3 + 4 * 5).answerObject.toFloat(), 3.0f);
+        QStringList column = direct.result.answers.last().answerObject.toStringList();
+        QCOMPARE(column.size(), rows);
+        QCOMPARE(column.first(), u"new"_s);
+        QCOMPARE(column.last(), u"http://v/%1"_s.arg(rows - 1));
+
+        QCOMPARE(direct.writes.size(), responder.writes().size());
+        for (qsizetype i = 0; i < direct.writes.size(); ++i) {
+            QCOMPARE(direct.writes.at(i).row, responder.writes().at(i).row);
+            QCOMPARE(direct.writes.at(i).itemID, responder.writes().at(i).itemID);
+            QCOMPARE(direct.writes.at(i).value.string(), responder.writes().at(i).value.string());
+        }
+        // Each write names its row by the ID the row has when it arrives, so
+        // the write that changes the ID and the writes after it all land.
+        QCOMPARE(direct.writes.at(direct.writes.size() - 2).itemID, u"r0"_s);
+        QCOMPARE(direct.writes.last().itemID, u"fresh"_s);
+        ListItem applied = live;
+        const CellEditList undo = applied.applyCellEdits(direct.writes);
+        QCOMPARE(applied.rowAt(0).cellText(u"ID"), u"fresh");
+        QCOMPARE(applied.rowAt(0).cellText(u"c3"), u"new");
+        QCOMPARE(applied.rowAt(rows - 1).cellText(u"c3"), u"http://v/%1"_s.arg(rows - 1));
+        applied.applyCellEdits(undo);
+        QCOMPARE(applied.tableItemObjectArray(), live.tableItemObjectArray());
+
+        // A run for another document writes nothing through either path.
+        ScriptRequestResponder other(live, 8, nullptr);
+        QVERIFY(!other.writeScriptCell(7, 1, u"c3"_s, u"x"_s).has_value());
+        QVERIFY(!other.answerScriptRequest({{u"commandNumber"_s, 250}, {u"cachesFolderID"_s, 7}}).has_value());
+        QCOMPARE(other.writeScriptCell(8, rows, u"c3"_s, u"x"_s), std::optional<bool>(false));
+        QVERIFY(other.writes().isEmpty());
     }
 
     void stoppedRunsWriteNothing()

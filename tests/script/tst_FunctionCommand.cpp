@@ -606,6 +606,29 @@ private Q_SLOTS:
         QVERIFY(!run.eval(u"[Command:readURL:path:%1]"_s.arg(server.url(u"/missing.txt"_s))));
         QCOMPARE(run.command.budget()->fetchesUsed(), 4);
     }
+
+    void workingSourcesComeBackAsStored()
+    {
+        // A source taken up again is the stored one, whatever its last run or
+        // a caller did to the working copy in between.
+        OptionSource first = source(u"first"_s, u"[User:a]"_s);
+        first.registerAnswerObjectDictionary({{u"answerType"_s, 4}, {u"answerObject"_s, u"stored"_s}});
+        FunctionCommand command;
+        command.optionObjectSource()->registerOptionSourceArray({first, source(u"second"_s, u"[User:b]"_s, false)});
+        for (int round = 0; round < 3; ++round) {
+            QVERIFY(command.getDevelopSourceAtRow(0));
+            QCOMPARE(command.optionSource()->logText(), first.logText());
+            QVERIFY(command.practiceState());
+            command.optionSource()->registerAnswerObjectDictionary({{u"answerType"_s, 4}, {u"answerObject"_s, u"run"_s}});
+            if (round == 1)
+                command.optionSource()->registerAnswerTitle(u"changed by a caller"_s);
+            QVERIFY(command.getDevelopSourceAtRow(1));
+            QCOMPARE(command.optionSource()->sourceTitle(), u"second"_s);
+            QVERIFY(!command.practiceState());
+            QVERIFY(!command.optionSource()->confirmAnswerObjectDictionary());
+        }
+        QVERIFY(!command.getDevelopSourceAtRow(2));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_FunctionCommand)
