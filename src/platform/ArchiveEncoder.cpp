@@ -71,6 +71,7 @@ struct ArchiveEncoder::Private
     QHash<const TextAttributes *, quint32> attributesByPointer;
     QHash<TextAttributes, quint32> attributesByValue;
     quint32 nextShared = 0;
+    qint64 rowTableBytes = 0;
     bool failed = false;
     QString error;
     // Stateless: an unpaired surrogate at the end of one string must not
@@ -625,8 +626,14 @@ void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsiz
     w.startArray(3);
     w.append(quint64(rows));
     w.append(block);
+    d->rowTableBytes += block.size();
     w.startArray(quint64(styledValues));
     d->push(Private::FrameType::RowTable, styledValues);
+}
+
+qint64 ArchiveEncoder::rowTableBytes() const
+{
+    return d->rowTableBytes;
 }
 
 void ArchiveEncoder::endRowTable()
