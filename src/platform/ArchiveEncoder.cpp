@@ -3,6 +3,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveStringPool.h"
 
+#include <QBuffer>
 #include <QCborStreamWriter>
 #include <QHash>
 #include <QSet>
@@ -622,6 +623,10 @@ void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsiz
     if (!openContainer(key))
         return;
     QCborStreamWriter &w = *d->writer;
+    // A list's block is most of its archive: growing an in-memory archive
+    // to fit it would copy everything written so far once more.
+    if (auto *buffer = qobject_cast<QBuffer *>(w.device()))
+        buffer->buffer().reserve(buffer->buffer().size() + block.size() + 64);
     w.append(QCborTag(ArchiveFormat::kTagRowTable));
     w.startArray(3);
     w.append(quint64(rows));
