@@ -6,6 +6,7 @@
 #include "platform/ArchiveEncoder.h"
 
 #include <QSharedData>
+#include <QStringDecoder>
 #include <QVarLengthArray>
 
 #include <new>
@@ -16,11 +17,34 @@ struct RowRuns : QSharedData
     QList<AttributedText::SharedRuns> perCell;
 };
 
-// Buffer layout: for each of the schema's n cells, its end offset as two
-// UTF-16 units (low, high), then the cell texts back to back. The buffer is
-// either the row's own (`buffer`) or a stretch of a shared block; `base`
+// Buffer layout: for each of the schema's n cells, its end offset, then the
+// cell texts back to back. An offset takes one UTF-16 unit when the row's
+// text fits 16 bits (`narrow`, nearly every row), else two (low, high). The buffer is
+// either a block of the row's own or a stretch of a shared block; `base`
 // points at it in both cases. A copy keeps pointing at the same storage,
-// which the copied `buffer` or `block` keeps alive.
+// which the copied `block` keeps alive. Members are ordered so that a row
+// costs 48 bytes: a million of them is a noticeable share of a list.
+namespace {
+
+constexpr qsizetype kNarrowUnits = 0xffff;
+
+qsizetype offsetUnits(qsizetype cells, bool narrow)
+{
+    return narrow ? cells : 2 * cells;
+}
+
+void writeEnd(char16_t *offsets, qsizetype index, quint32 end, bool narrow)
+{
+    if (narrow) {
+        offsets[index] = char16_t(end);
+        return;
+    }
+    offsets[2 * index] = char16_t(end & 0xffffu);
+    offsets[2 * index + 1] = char16_t(end >> 16);
+}
+
+} // namespace
+
 class RowData : public QSharedData
 {
 public:
@@ -46,11 +70,11 @@ public:
         p->~RowData();
     }
 
-    PlacedFlag placed;
     quint32 indication = 0;
+    PlacedFlag placed;
     bool hasIndication = false;
+    bool narrow = false;
     RowSchema::Ptr schema = RowSchema::empty();
-    QString buffer;
     QExplicitlySharedDataPointer<const RowBlock> block;
     const char16_t *base = nullptr;
     QExplicitlySharedDataPointer<RowRuns> runs;
@@ -59,7 +83,7 @@ public:
 
     quint32 endOf(qsizetype index) const
     {
-        return quint32(base[2 * index]) | (quint32(base[2 * index + 1]) << 16);
+        return narrow ? quint32(base[index]) : quint32(base[2 * index]) | (quint32(base[2 * index + 1]) << 16);
     }
 
     QStringView textAt(qsizetype index) const
@@ -69,7 +93,7 @@ public:
             return {};
         const quint32 start = index == 0 ? 0 : endOf(index - 1);
         const quint32 end = endOf(index);
-        return QStringView(base + 2 * n + start, qsizetype(end - start));
+        return QStringView(base + offsetUnits(n, narrow) + start, qsizetype(end - start));
     }
 
     template<class TextAt>
@@ -79,20 +103,21 @@ public:
         qsizetype total = 0;
         for (qsizetype i = 0; i < count; ++i)
             total += textAt(i).size();
-        buffer = QString(2 * count + total, Qt::Uninitialized);
-        block.reset();
-        char16_t *out = reinterpret_cast<char16_t *>(buffer.data());
+        // The old storage may hold the pieces: it goes only once they are copied.
+        narrow = total <= kNarrowUnits;
+        QExplicitlySharedDataPointer<RowBlock> own(new RowBlock(offsetUnits(count, narrow) + total));
+        char16_t *out = own->units();
         base = out;
-        char16_t *text = out + 2 * count;
+        char16_t *text = out + offsetUnits(count, narrow);
         quint32 end = 0;
         for (qsizetype i = 0; i < count; ++i) {
             const QStringView piece = textAt(i);
             std::copy(piece.utf16(), piece.utf16() + piece.size(), text);
             text += piece.size();
             end += quint32(piece.size());
-            out[2 * i] = char16_t(end & 0xffffu);
-            out[2 * i + 1] = char16_t(end >> 16);
+            writeEnd(out, i, end, narrow);
         }
+        block = QExplicitlySharedDataPointer<const RowBlock>(own.data());
     }
 };
 
@@ -104,9 +129,19 @@ Row &Row::operator=(Row &&other) noexcept = default;
 Row::~Row() = default;
 Row::Row(RowData *data) : d(data) {}
 
-void Row::writeLayout(char16_t *out, const QStringView *cells, qsizetype count, qsizetype schemaSize)
+bool Row::isNarrow(qsizetype textUnits)
 {
-    char16_t *text = out + 2 * schemaSize;
+    return textUnits <= kNarrowUnits;
+}
+
+qsizetype Row::layoutUnits(qsizetype schemaSize, qsizetype textUnits)
+{
+    return offsetUnits(schemaSize, isNarrow(textUnits)) + textUnits;
+}
+
+void Row::writeLayout(char16_t *out, const QStringView *cells, qsizetype count, qsizetype schemaSize, bool narrow)
+{
+    char16_t *text = out + offsetUnits(schemaSize, narrow);
     quint32 end = 0;
     for (qsizetype i = 0; i < schemaSize; ++i) {
         if (i < count) {
@@ -115,10 +150,38 @@ void Row::writeLayout(char16_t *out, const QStringView *cells, qsizetype count, 
             text += piece.size();
             end += quint32(piece.size());
         }
-        out[2 * i] = char16_t(end & 0xffffu);
-        out[2 * i + 1] = char16_t(end >> 16);
+        writeEnd(out, i, end, narrow);
     }
 }
+
+qsizetype Row::writeUtf8Layout(char16_t *out, const QByteArrayView *cells, qsizetype count,
+                               qsizetype schemaSize, bool narrow)
+{
+    // A cell may begin with U+FEFF: it is text, not a byte order mark.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
+                                                 | QStringConverter::Flag::ConvertInitialBom);
+    char16_t *const start = out + offsetUnits(schemaSize, narrow);
+    char16_t *text = start;
+    for (qsizetype i = 0; i < schemaSize; ++i) {
+        if (i < count) {
+            const QByteArrayView piece = cells[i];
+            const char *in = piece.data();
+            const qsizetype size = piece.size();
+            qsizetype at = 0;
+            while (at < size && quint8(in[at]) < 0x80) {
+                text[at] = char16_t(quint8(in[at]));
+                ++at;
+            }
+            text = at == size ? text + size
+                              : reinterpret_cast<char16_t *>(utf8.appendToBuffer(
+                                    reinterpret_cast<QChar *>(text + at), piece.sliced(at)));
+        }
+        writeEnd(out, i, quint32(text - start), narrow);
+    }
+    return text - start;
+}
+
+static_assert(sizeof(RowData) <= 48, "a row's data should stay within 48 bytes");
 
 qsizetype Row::placedDataUnits()
 {
@@ -128,10 +191,11 @@ qsizetype Row::placedDataUnits()
 }
 
 Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
-                 char16_t *slot, const char16_t *base, quint32 indication, bool hasIndication)
+                 char16_t *slot, const char16_t *base, bool narrow, quint32 indication, bool hasIndication)
 {
     auto *data = new (slot) RowData;
     data->placed.value = true;
+    data->narrow = narrow;
     data->indication = indication;
     data->hasIndication = hasIndication;
     data->schema = schema;
@@ -333,6 +397,11 @@ void Row::setIndication(quint32 mark)
     d->hasIndication = true;
 }
 
+bool Row::hasAttributeRuns() const
+{
+    return d && d->runs;
+}
+
 const RowSchema::Ptr &Row::schema() const
 {
     return d ? d->schema : RowSchema::empty();
@@ -391,7 +460,6 @@ void Row::setCell(const QString &title, const AttributedText &value)
     const qsizetype index = d->schema->indexOf(title);
     if (index >= 0 && !d->runs && value.hasOnlyDefaultAttributes()) {
         // Plain texts: rewrite the one buffer from views, without a string per cell.
-        const QString keepBuffer = d->buffer;
         const QExplicitlySharedDataPointer<const RowBlock> keepBlock = d->block;
         QVarLengthArray<QStringView, 32> pieces(d->cellCount());
         for (qsizetype i = 0; i < pieces.size(); ++i)

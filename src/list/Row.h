@@ -75,6 +75,9 @@ public:
     void setCell(const QString &title, const AttributedText &value);
 
     const RowSchema::Ptr &schema() const;
+    // False when every cell has the default attributes; cheaper than asking
+    // each cell.
+    bool hasAttributeRuns() const;
     QStringView cellTextAt(qsizetype index) const; // by schema position
     // Cache hints for loops over many rows, so that their misses overlap:
     // prefetch() some rows ahead, then prefetchCellText() once that has had
@@ -104,14 +107,23 @@ private:
 
     explicit Row(RowData *data);
     // The buffer layout: `count` cells' end offsets, padded to `schemaSize`
-    // with empty cells, then the texts.
-    static void writeLayout(char16_t *out, const QStringView *cells, qsizetype count,
-                            qsizetype schemaSize);
+    // with empty cells, then the texts. Narrow offsets take one unit each,
+    // and serve rows whose text is at most 65535 units (isNarrow).
+    static bool isNarrow(qsizetype textUnits);
+    static qsizetype layoutUnits(qsizetype schemaSize, qsizetype textUnits);
+    static void writeLayout(char16_t *out, const QStringView *cells, qsizetype count, qsizetype schemaSize,
+                            bool narrow);
+    // The same from valid UTF-8 cells; answers the text's length in units.
+    // `out` has room for the offsets and one unit per byte, and narrow
+    // offsets only where the bytes are few enough.
+    static qsizetype writeUtf8Layout(char16_t *out, const QByteArrayView *cells, qsizetype count,
+                                     qsizetype schemaSize, bool narrow);
     // The units a row's shared data takes at the front of its stretch of a block.
     static qsizetype placedDataUnits();
     // Constructs the row's shared data at `slot`, inside `block`.
     static Row inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
-                       char16_t *slot, const char16_t *base, quint32 indication, bool hasIndication);
+                       char16_t *slot, const char16_t *base, bool narrow, quint32 indication,
+                       bool hasIndication);
     void detach();
     void rebuild(const RowSchema::Ptr &schema, const QList<AttributedText> &cells);
     QList<AttributedText> cells() const;

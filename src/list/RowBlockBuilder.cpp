@@ -3,9 +3,43 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+// Rounded up so that the next row's data starts 8-byte aligned.
+qsizetype alignedUnits(qsizetype units)
+{
+    return (units + 3) & ~qsizetype(3);
+}
+
+} // namespace
+
 RowBlockBuilder::RowBlockBuilder(const RowSchema::Ptr &schema, qsizetype blockUnits)
     : m_schema(schema ? schema : RowSchema::empty()), m_blockUnits(std::max<qsizetype>(blockUnits, 64))
 {
+}
+
+RowBlockBuilder::Slot RowBlockBuilder::reserve(qsizetype units)
+{
+    if (!m_block || m_block->capacity() - m_used < units) {
+        // The current block stays open for the rows after a large one.
+        const qsizetype capacity = std::max(units, m_blockUnits);
+        QExplicitlySharedDataPointer<RowBlock> block(new RowBlock(capacity));
+        m_reserved += capacity;
+        if (units > m_blockUnits && m_block)
+            return {block, block->units(), false};
+        m_block = block;
+        m_used = 0;
+    }
+    return {m_block, m_block->units() + m_used, true};
+}
+
+Row RowBlockBuilder::place(const Slot &slot, qsizetype units, bool narrow, quint32 indication,
+                           bool hasIndication)
+{
+    if (slot.shared)
+        m_used += units;
+    return Row::inBlock(m_schema, QExplicitlySharedDataPointer<const RowBlock>(slot.block.data()), slot.at,
+                        slot.at + Row::placedDataUnits(), narrow, indication, hasIndication);
 }
 
 Row RowBlockBuilder::append(const QStringView *cells, qsizetype count, quint32 indication,
@@ -18,27 +52,28 @@ Row RowBlockBuilder::append(const QStringView *cells, qsizetype count, quint32 i
         text += cells[i].size();
     if (text > qsizetype(std::numeric_limits<quint32>::max()))
         return {};
-    const qsizetype header = Row::placedDataUnits();
-    // Rounded up so that the next row's data starts 8-byte aligned.
-    const qsizetype units = (header + 2 * n + text + 3) & ~qsizetype(3);
-    if (!m_block || m_block->capacity() - m_used < units) {
-        // A row larger than a block gets a block of its own, and the current
-        // block stays open for the rows after it.
-        const qsizetype capacity = std::max(units, m_blockUnits);
-        QExplicitlySharedDataPointer<RowBlock> block(new RowBlock(capacity));
-        m_reserved += capacity;
-        if (units > m_blockUnits && m_block) {
-            char16_t *slot = block->units();
-            Row::writeLayout(slot + header, cells, count, n);
-            return Row::inBlock(m_schema, QExplicitlySharedDataPointer<const RowBlock>(block.data()),
-                                slot, slot + header, indication, hasIndication);
-        }
-        m_block = block;
-        m_used = 0;
-    }
-    char16_t *slot = m_block->units() + m_used;
-    Row::writeLayout(slot + header, cells, count, n);
-    m_used += units;
-    return Row::inBlock(m_schema, QExplicitlySharedDataPointer<const RowBlock>(m_block.data()), slot,
-                        slot + header, indication, hasIndication);
+    const bool narrow = Row::isNarrow(text);
+    const qsizetype units = alignedUnits(Row::placedDataUnits() + Row::layoutUnits(n, text));
+    const Slot slot = reserve(units);
+    Row::writeLayout(slot.at + Row::placedDataUnits(), cells, count, n, narrow);
+    return place(slot, units, narrow, indication, hasIndication);
+}
+
+Row RowBlockBuilder::appendUtf8(const QByteArrayView *cells, qsizetype count, quint32 indication,
+                                bool hasIndication)
+{
+    const qsizetype n = m_schema->size();
+    count = std::min(count, n);
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < count; ++i)
+        bytes += cells[i].size();
+    // UTF-8 never takes fewer bytes than UTF-16 takes units, so the bytes
+    // bound the row; the row then takes only what it used.
+    if (bytes > qsizetype(std::numeric_limits<quint32>::max()))
+        return {};
+    const bool narrow = Row::isNarrow(bytes);
+    const qsizetype header = Row::placedDataUnits() + Row::layoutUnits(n, bytes) - bytes;
+    const Slot slot = reserve(alignedUnits(header + bytes));
+    const qsizetype text = Row::writeUtf8Layout(slot.at + Row::placedDataUnits(), cells, count, n, narrow);
+    return place(slot, alignedUnits(header + text), narrow, indication, hasIndication);
 }

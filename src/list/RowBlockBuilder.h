@@ -22,12 +22,26 @@ public:
     // row's text cannot be addressed by its 32-bit offsets.
     Row append(const QStringView *cells, qsizetype count, quint32 indication = 0,
                bool hasIndication = true);
+    // The same from UTF-8 cells, decoded straight into the block. Each cell
+    // must be whole, valid UTF-8 (a reader checks that first).
+    Row appendUtf8(const QByteArrayView *cells, qsizetype count, quint32 indication, bool hasIndication);
 
     const RowSchema::Ptr &schema() const { return m_schema; }
     // UTF-16 units reserved in blocks so far, for memory accounting.
     qint64 reservedUnits() const { return m_reserved; }
 
 private:
+    struct Slot
+    {
+        QExplicitlySharedDataPointer<RowBlock> block;
+        char16_t *at = nullptr;
+        bool shared = false; // in the current block, which the row then advances
+    };
+    // Room for a row of at most `units`: the current block, or one of its own
+    // for a row larger than a block.
+    Slot reserve(qsizetype units);
+    Row place(const Slot &slot, qsizetype units, bool narrow, quint32 indication, bool hasIndication);
+
     RowSchema::Ptr m_schema;
     qsizetype m_blockUnits;
     QExplicitlySharedDataPointer<RowBlock> m_block;

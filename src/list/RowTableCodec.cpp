@@ -5,10 +5,16 @@
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
+#include "platform/ArchiveCompression.h"
+#include "platform/ArchiveRowSegment.h"
+#include "platform/ArchiveRowSegmentWriter.h"
 #include "platform/ArchiveRowTable.h"
+#include "platform/ParallelRun.h"
 
 #include <QSet>
-#include <QStringDecoder>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 #include <limits>
 #include <vector>
@@ -46,31 +52,63 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
     const QStringList titles = rows.first().schema()->titles();
     const qsizetype columns = titles.size();
     const bool marked = rows.first().hasIndication();
-    ArchiveRowTable::Writer writer(marked ? Row::kIndicationKey : QString(), titles, rows.size());
-    std::vector<QStringView> cells(size_t(columns) + 1);
-    std::vector<std::pair<qint64, AttributedText>> styled;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        const Row &row = rows.at(r);
-        for (qsizetype c = 0; c < columns; ++c) {
-            cells[size_t(c)] = row.cellTextAt(c);
-            // Row offers no cheaper test for runs; empty cells cost nothing.
-            if (!cells[size_t(c)].isEmpty()) {
+    using Styled = std::vector<std::pair<qint64, AttributedText>>;
+    const qsizetype count = (rows.size() + ArchiveRowTable::kSegmentRows - 1) / ArchiveRowTable::kSegmentRows;
+    std::vector<QByteArray> frames(static_cast<size_t>(count));
+    std::vector<quint32> plainLengths(static_cast<size_t>(count));
+    std::vector<Styled> styled(static_cast<size_t>(count));
+    const int workers = ParallelRun::workersFor(count);
+    std::vector<ArchiveRowSegmentWriter> writers;
+    for (int w = 0; w < workers; ++w)
+        writers.emplace_back(columns, marked);
+    const bool packed = ParallelRun::run(count, workers, [&](qsizetype s, int worker) {
+        ArchiveRowSegmentWriter &writer = writers[size_t(worker)];
+        const qsizetype first = s * ArchiveRowTable::kSegmentRows;
+        const qsizetype last = std::min(rows.size(), first + ArchiveRowTable::kSegmentRows);
+        writer.start(quint32(last - first));
+        QVarLengthArray<QStringView, 32> cells(columns + 1);
+        for (qsizetype r = first; r < last; ++r) {
+            const Row &row = rows.at(r);
+            for (qsizetype c = 0; c < columns; ++c)
+                cells[c] = row.cellTextAt(c);
+            writer.addRow(row.indication(), cells.constData());
+            if (!writer.fits())
+                return false;
+            if (!row.hasAttributeRuns())
+                continue;
+            for (qsizetype c = 0; c < columns; ++c) {
                 AttributedText cell = row.cellAt(c);
                 if (!cell.hasOnlyDefaultAttributes())
-                    styled.emplace_back(qint64(r) * columns + c, std::move(cell));
+                    styled[size_t(s)].emplace_back(qint64(r) * columns + c, std::move(cell));
             }
         }
-        writer.addRow(row.indication(), cells.data());
-        if (!writer.fits())
+        plainLengths[size_t(s)] = quint32(writer.bytes().size());
+        return ArchiveCompression::packFrame(writer.bytes(), &frames[size_t(s)]);
+    });
+    writers.clear();
+    if (!packed)
+        return false;
+    ArchiveRowTable::Writer table(marked ? Row::kIndicationKey : QString(), titles, rows.size());
+    qsizetype styledCount = 0;
+    for (qsizetype s = 0; s < count; ++s) {
+        table.addSegment(std::min(ArchiveRowTable::kSegmentRows, quint32(rows.size() - s * ArchiveRowTable::kSegmentRows)),
+                         plainLengths[size_t(s)], frames[size_t(s)]);
+        frames[size_t(s)] = QByteArray();
+        styledCount += qsizetype(styled[size_t(s)].size());
+    }
+    const QByteArray block = table.finish();
+    if (block.isEmpty() || styledCount > std::numeric_limits<qint32>::max() / 2)
+        return false;
+    for (const Styled &cells : styled) {
+        if (!cells.empty() && cells.back().first > std::numeric_limits<qint32>::max())
             return false;
     }
-    if (styled.size() > size_t(std::numeric_limits<qint32>::max()) / 2
-        || (!styled.empty() && styled.back().first > std::numeric_limits<qint32>::max()))
-        return false;
-    coder.beginRowTable(rows.size(), writer.finish(), qsizetype(styled.size()) * 2, key);
-    for (const auto &[cell, text] : styled) {
-        coder.encodeInt32(qint32(cell), {});
-        coder.encodeAttributedText(text, {});
+    coder.beginRowTable(rows.size(), block, styledCount * 2, key);
+    for (const Styled &cells : styled) {
+        for (const auto &[cell, text] : cells) {
+            coder.encodeInt32(qint32(cell), {});
+            coder.encodeAttributedText(text, {});
+        }
     }
     coder.endRowTable();
     return true;
@@ -94,34 +132,40 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
         return false;
     }
     const RowSchema::Ptr schema = RowSchema::make(titles);
-    RowList result;
-    result.reserve(table.rowCount());
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString scratch;
-    QList<QStringView> texts(columns);
-    std::vector<qsizetype> ends(static_cast<size_t>(columns));
-    // Rows go into shared blocks: a million rows cost a handful of allocations.
-    RowBlockBuilder builder(schema);
-    for (qsizetype r = 0; r < table.rowCount(); ++r) {
-        // The reader checked the text: each cell is whole UTF-8, so it
-        // decodes to at most its byte count in UTF-16 units.
-        qsizetype bytes = 0;
-        for (qsizetype c = 0; c < columns; ++c)
-            bytes += table.cellAt(r, c).size();
-        if (scratch.size() < bytes)
-            scratch.resize(qMax(bytes, scratch.size() * 2));
-        QChar *start = scratch.data();
-        QChar *out = start;
-        for (qsizetype c = 0; c < columns; ++c) {
-            out = utf8.appendToBuffer(out, table.cellAt(r, c));
-            ends[size_t(c)] = out - start;
+    RowList result(table.rowCount());
+    Row *const out = result.data();
+    const qsizetype count = table.segmentCount();
+    const int workers = ParallelRun::workersFor(count);
+    // Each thread builds its rows into blocks of its own (the rows may go
+    // anywhere afterwards) and unpacks every segment into the same scratch,
+    // whose pages are then faulted in once.
+    std::vector<RowBlockBuilder> builders(static_cast<size_t>(workers), RowBlockBuilder(schema));
+    std::vector<QByteArray> scratch(static_cast<size_t>(workers));
+    std::vector<QString> errors(static_cast<size_t>(count));
+    const bool decoded = ParallelRun::run(count, workers, [&](qsizetype s, int worker) {
+        ArchiveRowSegment segment;
+        if (!table.segment(s, &scratch[size_t(worker)], &segment, &errors[size_t(s)]))
+            return false;
+        RowBlockBuilder &builder = builders[size_t(worker)];
+        QVarLengthArray<QByteArrayView, 32> cells(columns + 1);
+        Row *row = out + table.segmentFirstRow(s);
+        for (qsizetype r = 0; r < segment.rowCount(); ++r, ++row) {
+            for (qsizetype c = 0; c < columns; ++c)
+                cells[c] = segment.cellAt(r, c);
+            *row = builder.appendUtf8(cells.constData(), columns, segment.markAt(r), marked);
+            if (row->isEmpty() && columns > 0) {
+                errors[size_t(s)] = QStringLiteral("a row table row %1 is too long").arg(table.segmentFirstRow(s) + r);
+                return false;
+            }
         }
-        for (qsizetype c = 0, from = 0; c < columns; from = ends[size_t(c)], ++c)
-            texts[c] = QStringView(start + from, ends[size_t(c)] - from);
-        Row row = builder.append(texts.constData(), columns, table.markAt(r), marked);
-        if (row.isEmpty() && columns > 0)
-            row = Row::fromTexts(schema, texts, table.markAt(r), marked);
-        result.append(std::move(row));
+        return true;
+    });
+    builders.clear();
+    scratch.clear();
+    if (!decoded) {
+        const auto found = std::find_if(errors.cbegin(), errors.cend(), [](const QString &e) { return !e.isEmpty(); });
+        table.fail(found != errors.cend() ? *found : QStringLiteral("out of memory reading a row table"));
+        return false;
     }
 
     const ArchiveArray styled = table.styledCells();

@@ -98,3 +98,48 @@ bool ArchiveCompression::decompress(QByteArrayView data, qint64 maxBytes, QByteA
     out->resize(qsizetype(output.pos));
     return true;
 }
+
+bool ArchiveCompression::packFrame(QByteArrayView data, QByteArray *frame)
+{
+    std::unique_ptr<ZSTD_CCtx, ContextDeleter> context(ZSTD_createCCtx());
+    if (!context)
+        return false;
+    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, kLevel);
+    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
+    frame->resize(qsizetype(ZSTD_compressBound(size_t(data.size()))));
+    const size_t written = ZSTD_compress2(context.get(), frame->data(), size_t(frame->size()), data.data(),
+                                          size_t(data.size()));
+    if (ZSTD_isError(written)) {
+        frame->clear();
+        return false;
+    }
+    frame->resize(qsizetype(written));
+    return true;
+}
+
+bool ArchiveCompression::unpackFrame(QByteArrayView frame, QByteArray *out, QString *error)
+{
+    std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
+    if (!context) {
+        *error = QStringLiteral("out of memory");
+        return false;
+    }
+    // One frame and nothing after it: concatenated frames would otherwise
+    // decode as one.
+    const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));
+    if (ZSTD_isError(frameSize) || frameSize != size_t(frame.size())) {
+        *error = QStringLiteral("is not one whole compressed frame");
+        return false;
+    }
+    const size_t written = ZSTD_decompressDCtx(context.get(), out->data(), size_t(out->size()), frame.data(),
+                                               size_t(frame.size()));
+    if (ZSTD_isError(written)) {
+        *error = QStringLiteral("is damaged (%1)").arg(QString::fromLatin1(ZSTD_getErrorName(written)));
+        return false;
+    }
+    if (written != size_t(out->size())) {
+        *error = QStringLiteral("unpacks to %1 bytes where %2 are declared").arg(written).arg(out->size());
+        return false;
+    }
+    return true;
+}

@@ -5,9 +5,11 @@
 #include <QString>
 
 // The files of a document package hold their archives as one Zstandard
-// frame: a million-row list's archive is mostly repeated structure, and a
-// fast compressor keeps the package smaller than the CSV it came from at a
-// fraction of a second's cost. Readers take framed and plain archives alike.
+// frame, or plain when the bulk of an archive, its row tables, is packed
+// segment by segment already: a million-row list's archive is mostly
+// repeated structure, and a fast compressor keeps the package smaller than
+// the CSV it came from at a fraction of a second's cost. Readers take framed
+// and plain archives alike.
 class ArchiveCompression
 {
 public:
@@ -17,4 +19,12 @@ public:
     // The input is hostile: the output may not exceed maxBytes whatever the
     // frame declares, and a damaged or truncated frame fails.
     static bool decompress(QByteArrayView data, qint64 maxBytes, QByteArray *out, QString *error);
+
+    // One frame on the calling thread, for data packed piece by piece (the
+    // segments of a row table) on several threads at once. False when out
+    // of memory.
+    static bool packFrame(QByteArrayView data, QByteArray *frame);
+    // Unpacks a hostile frame that must hold exactly out's size in bytes;
+    // nothing is written past it, whatever the frame claims.
+    static bool unpackFrame(QByteArrayView frame, QByteArray *out, QString *error);
 };

@@ -2,6 +2,7 @@
 
 #include "ArchiveFormat.h"
 #include "ArchiveParser.h"
+#include "ArchiveRowSegment.h"
 #include "KeyedArchiver.h"
 
 #include <QMutexLocker>
@@ -181,17 +182,28 @@ std::pair<std::shared_ptr<ArchiveDocument>, quint32> ArchiveDocument::expandedRo
         KeyedArchiver archiver(&bytes);
         ArchiveEncoder &coder = archiver.encoder();
         coder.beginArray(table.rowCount(), rowsKey);
-        for (qsizetype r = 0; r < table.rowCount(); ++r) {
-            coder.beginDictionary(titles.size() + (markTitle.isEmpty() ? 0 : 1), {});
-            if (!markTitle.isEmpty())
-                coder.encodeInt32(qint32(table.markAt(r)), markTitle);
-            for (qsizetype c = 0; c < titles.size(); ++c) {
-                const auto found = styled.constFind(qint64(r) * titles.size() + c);
-                coder.encodeAttributedText(found != styled.cend() ? found.value()
-                                                                  : AttributedText(QString::fromUtf8(table.cellAt(r, c))),
-                                           titles.at(c));
+        QByteArray scratch;
+        for (qsizetype s = 0; s < table.segmentCount(); ++s) {
+            ArchiveRowSegment segment;
+            QString error;
+            if (!table.segment(s, &scratch, &segment, &error)) {
+                fail(error);
+                return {};
             }
-            coder.endDictionary();
+            const qsizetype first = table.segmentFirstRow(s);
+            for (qsizetype r = 0; r < segment.rowCount(); ++r) {
+                coder.beginDictionary(titles.size() + (markTitle.isEmpty() ? 0 : 1), {});
+                if (!markTitle.isEmpty())
+                    coder.encodeInt32(qint32(segment.markAt(r)), markTitle);
+                for (qsizetype c = 0; c < titles.size(); ++c) {
+                    const auto found = styled.constFind(qint64(first + r) * titles.size() + c);
+                    coder.encodeAttributedText(found != styled.cend()
+                                                   ? found.value()
+                                                   : AttributedText(ArchiveFormat::text(segment.cellAt(r, c))),
+                                               titles.at(c));
+                }
+                coder.endDictionary();
+            }
         }
         coder.endArray();
         if (!archiver.finish()) {
@@ -217,7 +229,7 @@ QString ArchiveDocument::textOf(const Node &node) const
         return m_strings.at(node.count);
     if (node.count == 0)
         return QStringLiteral("");
-    return QString::fromUtf8(m_bytes.constData() + node.payload, qsizetype(node.count));
+    return ArchiveFormat::text(QByteArrayView(m_bytes.constData() + node.payload, qsizetype(node.count)));
 }
 
 void ArchiveDocument::failKind(quint32 node, const Location &where, const char *wanted) const

@@ -3,6 +3,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveStringPool.h"
 
+#include <QBuffer>
 #include <QCborStreamWriter>
 #include <QHash>
 #include <QSet>
@@ -71,6 +72,7 @@ struct ArchiveEncoder::Private
     QHash<const TextAttributes *, quint32> attributesByPointer;
     QHash<TextAttributes, quint32> attributesByValue;
     quint32 nextShared = 0;
+    qint64 rowTableBytes = 0;
     bool failed = false;
     QString error;
     // Stateless: an unpaired surrogate at the end of one string must not
@@ -621,12 +623,22 @@ void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsiz
     if (!openContainer(key))
         return;
     QCborStreamWriter &w = *d->writer;
+    // A list's block is most of its archive: growing an in-memory archive
+    // to fit it would copy everything written so far once more.
+    if (auto *buffer = qobject_cast<QBuffer *>(w.device()))
+        buffer->buffer().reserve(buffer->buffer().size() + block.size() + 64);
     w.append(QCborTag(ArchiveFormat::kTagRowTable));
     w.startArray(3);
     w.append(quint64(rows));
     w.append(block);
+    d->rowTableBytes += block.size();
     w.startArray(quint64(styledValues));
     d->push(Private::FrameType::RowTable, styledValues);
+}
+
+qint64 ArchiveEncoder::rowTableBytes() const
+{
+    return d->rowTableBytes;
 }
 
 void ArchiveEncoder::endRowTable()

@@ -71,6 +71,9 @@ public:
     // values (cell index, attributed text, ...) and endRowTable.
     void beginRowTable(qsizetype rows, const QByteArray &block, qsizetype styledValues, QStringView key);
     void endRowTable();
+    // Bytes of row table blocks written so far; their rows are packed
+    // already, so packing the whole archive again gains little.
+    qint64 rowTableBytes() const;
 
     // A class may refuse to encode; the archiver then reports failure.
     void fail(const QString &reason);

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
 
 // Numbers shared by the keyed archive writer and reader; the layout itself is
 // described at the top of KeyedArchiver.cpp.
@@ -42,4 +44,15 @@ struct ArchiveFormat
     // Attribute set: family, point size, weight, italic, underline, strike-out,
     // foreground, background.
     static constexpr quint64 kAttributeSetFields = 8;
+
+    // Stored text as it was written: QString::fromUtf8 would drop a leading
+    // U+FEFF as if it were a byte order mark.
+    static QString text(QByteArrayView utf8)
+    {
+        if (!utf8.startsWith(QByteArrayView("\xef\xbb\xbf")))
+            return QString::fromUtf8(utf8);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
+                                                         | QStringConverter::Flag::ConvertInitialBom);
+        return decoder.decode(utf8);
+    }
 };

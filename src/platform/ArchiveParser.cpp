@@ -190,7 +190,7 @@ QString ArchiveParser::textString(const Text &text) const
 {
     if (text.interned)
         return m_document.m_strings.at(text.id);
-    return QString::fromUtf8(m_data + text.offset, text.length);
+    return ArchiveFormat::text(QByteArrayView(m_data + text.offset, text.length));
 }
 
 qint64 ArchiveParser::utf16Length(const Text &text) const
@@ -440,7 +440,7 @@ bool ArchiveParser::parseText(const Head &head, Text &text, bool intern)
             return false;
         if (intern) {
             text.interned = true;
-            text.id = m_document.m_strings.intern(QString::fromUtf8(m_data + text.offset, text.length));
+            text.id = m_document.m_strings.intern(ArchiveFormat::text(QByteArrayView(m_data + text.offset, text.length)));
         }
         return true;
     }
@@ -481,7 +481,7 @@ quint32 ArchiveParser::parseShareableString(const Head &string)
     quint32 length = 0;
     if (!readSpan(string, start, length))
         return 0;
-    const quint32 id = m_document.m_strings.intern(QString::fromUtf8(m_data + start, length));
+    const quint32 id = m_document.m_strings.intern(ArchiveFormat::text(QByteArrayView(m_data + start, length)));
     const quint32 node = addNode(NodeType::String, ArchiveDocument::TextInterned, id, 0);
     m_table[slot] = node;
     return node;
@@ -574,10 +574,10 @@ quint32 ArchiveParser::parseRowTable(const Head &tag, int level)
     QString error;
     if (!ArchiveRowTable::readLayout(QByteArrayView(m_data + table.blockAt, length), rows, &table.layout, &error))
         return refuse(error, blockHead.offset);
-    // Each row and cell becomes an object of its own; each text byte at
+    // Each row and cell becomes an object of its own; each unpacked byte at
     // most two.
     const ArchiveRowTable::Layout &layout = table.layout;
-    if (!charge(qint64(layout.rows) * kValueCost * (1 + qint64(layout.columns)) + 2 * layout.textLength))
+    if (!charge(qint64(layout.rows) * kValueCost * (1 + qint64(layout.columns)) + 2 * layout.plainBytes))
         return 0;
     const qint64 styledAt = m_scanner.position();
     Head styledHead;

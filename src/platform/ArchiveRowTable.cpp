@@ -1,6 +1,9 @@
 #include "ArchiveRowTable.h"
 
+#include "ArchiveCompression.h"
 #include "ArchiveDocument.h"
+#include "ArchiveFormat.h"
+#include "ArchiveRowSegment.h"
 
 #include <QtEndian>
 
@@ -8,8 +11,9 @@
 
 namespace {
 
-constexpr quint32 kVersion = 1;
-constexpr quint64 kMaxOffset = std::numeric_limits<quint32>::max();
+constexpr quint32 kPlainVersion = 1;
+constexpr quint32 kSegmentedVersion = 2;
+constexpr quint64 kMaxLength = std::numeric_limits<quint32>::max();
 
 void appendNumber(QByteArray &out, quint32 value)
 {
@@ -25,11 +29,6 @@ void appendText(QByteArray &out, const QString &text)
     out.append(utf8);
 }
 
-quint32 numberAt(const char *data)
-{
-    return qFromLittleEndian<quint32>(data);
-}
-
 // A cursor over the block that refuses to step past its end.
 class BlockReader
 {
@@ -42,7 +41,7 @@ public:
     {
         if (remaining() < 4)
             return false;
-        value = numberAt(m_block.data() + m_at);
+        value = qFromLittleEndian<quint32>(m_block.data() + m_at);
         m_at += 4;
         return true;
     }
@@ -54,15 +53,8 @@ public:
         const QByteArrayView bytes = m_block.sliced(m_at, length);
         if (!bytes.isValidUtf8())
             return false;
-        value = QString::fromUtf8(bytes);
+        value = ArchiveFormat::text(bytes);
         m_at += length;
-        return true;
-    }
-    bool skip(quint64 bytes)
-    {
-        if (bytes > quint64(remaining()))
-            return false;
-        m_at += qint64(bytes);
         return true;
     }
 
@@ -71,70 +63,45 @@ private:
     qint64 m_at = 0;
 };
 
-bool isContinuationByte(char byte)
-{
-    return (quint8(byte) & 0xc0) == 0x80;
-}
-
 } // namespace
 
 ArchiveRowTable::Writer::Writer(const QString &markTitle, const QStringList &titles, qsizetype rows)
-    : m_markTitle(markTitle), m_titles(titles)
+    : m_markTitle(markTitle), m_titles(titles), m_rows(quint64(rows))
 {
-    if (!markTitle.isEmpty())
-        m_marks.reserve(size_t(rows));
-    m_offsets.reserve(size_t(rows) * size_t(titles.size()) + 1);
-    m_offsets.push_back(0);
 }
 
-void ArchiveRowTable::Writer::addRow(quint32 mark, const QStringView *cells)
+void ArchiveRowTable::Writer::addSegment(quint32 rows, quint32 plainLength, const QByteArray &frame)
 {
-    ++m_rows;
-    if (!m_markTitle.isEmpty())
-        m_marks.push_back(mark);
-    for (qsizetype c = 0; c < m_titles.size(); ++c) {
-        const QStringView cell = cells[c];
-        const qsizetype start = m_text.size();
-        const qsizetype units = cell.size();
-        if (quint64(start) + quint64(units) * 3 > kMaxOffset || m_offsets.size() >= kMaxOffset) {
-            m_fits = false;
-            return;
-        }
-        m_text.resize(start + units * 3);
-        char *out = m_text.data() + start;
-        const char16_t *in = cell.utf16();
-        qsizetype i = 0;
-        while (i < units && in[i] < 0x80) {
-            out[i] = char(in[i]);
-            ++i;
-        }
-        const char *end = i == units ? out + units : m_utf8.appendToBuffer(out, cell);
-        m_text.resize(start + (end - out));
-        m_offsets.push_back(quint32(m_text.size()));
-    }
+    m_added += rows;
+    m_directory.insert(m_directory.end(), {rows, plainLength, quint32(qMin<quint64>(quint64(frame.size()), kMaxLength))});
+    m_frames.push_back(frame);
 }
 
 QByteArray ArchiveRowTable::Writer::finish()
 {
-    if (!m_fits)
+    qint64 packed = 0;
+    for (const QByteArray &frame : m_frames)
+        packed += frame.size();
+    if (m_added != m_rows || m_rows > kMaxLength || m_frames.size() > kMaxLength)
         return {};
     QByteArray out;
-    out.reserve(64 + qsizetype(m_marks.size() + m_offsets.size()) * 4 + m_text.size());
-    appendNumber(out, kVersion);
-    appendNumber(out, m_rows);
+    out.reserve(64 + qsizetype(m_directory.size()) * 4 + packed);
+    appendNumber(out, kSegmentedVersion);
+    appendNumber(out, quint32(m_rows));
     appendNumber(out, quint32(m_titles.size()));
     appendText(out, m_markTitle);
     for (const QString &title : std::as_const(m_titles))
         appendText(out, title);
-    for (const quint32 mark : m_marks)
-        appendNumber(out, mark);
-    for (const quint32 offset : m_offsets)
-        appendNumber(out, offset);
-    // A million rows' offsets and text are large: let go of each once copied.
-    std::vector<quint32>().swap(m_marks);
-    std::vector<quint32>().swap(m_offsets);
-    out.append(m_text);
-    m_text = QByteArray();
+    appendNumber(out, quint32(m_frames.size()));
+    for (const quint32 number : m_directory)
+        appendNumber(out, number);
+    // The frames are large: let go of each once copied.
+    for (QByteArray &frame : m_frames) {
+        out.append(frame);
+        frame = QByteArray();
+    }
+    if (quint64(out.size()) > kMaxLength)
+        return {};
     return out;
 }
 
@@ -150,7 +117,7 @@ bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *lay
     quint32 columns = 0;
     if (!reader.number(version) || !reader.number(declaredRows) || !reader.number(columns))
         return refuse(QStringLiteral("ends inside its header"));
-    if (version != kVersion)
+    if (version != kPlainVersion && version != kSegmentedVersion)
         return refuse(QStringLiteral("of unsupported version %1").arg(version));
     if (declaredRows != rows)
         return refuse(QStringLiteral("holds %1 rows where %2 are declared").arg(declaredRows).arg(rows));
@@ -171,37 +138,55 @@ bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *lay
             return refuse(QStringLiteral("title %1 is empty or repeated").arg(c));
         result.titles.append(title);
     }
-    result.marksAt = reader.position();
-    if (!result.markTitle.isEmpty() && !reader.skip(quint64(declaredRows) * 4))
-        return refuse(QStringLiteral("ends inside its marks"));
-    // 64-bit products of 32-bit numbers cannot wrap.
-    const quint64 cells = quint64(declaredRows) * columns;
-    if (cells >= kMaxOffset)
-        return refuse(QStringLiteral("claims %1 cells").arg(cells));
-    result.offsetsAt = reader.position();
-    if (!reader.skip((cells + 1) * 4))
-        return refuse(QStringLiteral("ends inside its %1 cell offsets").arg(cells + 1));
-    result.textAt = reader.position();
-    result.textLength = reader.remaining();
-    const char *offsets = block.data() + result.offsetsAt;
-    const char *text = block.data() + result.textAt;
-    quint32 previous = numberAt(offsets);
-    if (previous != 0)
-        return refuse(QStringLiteral("text does not start at offset 0"));
-    for (quint64 i = 1; i <= cells; ++i) {
-        const quint32 offset = numberAt(offsets + i * 4);
-        if (offset < previous || offset > result.textLength)
-            return refuse(QStringLiteral("cell %1 has offset %2 outside %3..%4")
-                              .arg(i - 1).arg(offset).arg(previous).arg(result.textLength));
-        // Cells are decoded one by one, so none may split a character.
-        if (offset < result.textLength && isContinuationByte(text[offset]))
-            return refuse(QStringLiteral("cell %1 ends inside a character").arg(i - 1));
-        previous = offset;
+    const bool marked = !result.markTitle.isEmpty();
+
+    if (version == kPlainVersion) {
+        // Checked whole now: its bytes are the archive's own.
+        const qint64 at = reader.position();
+        ArchiveRowSegment segment;
+        if (!ArchiveRowSegment::read(block.sliced(at), declaredRows, columns, marked, at, &segment, error))
+            return false;
+        result.segments.push_back({0, declaredRows, at, quint32(block.size() - at), quint32(block.size() - at), false});
+        result.plainBytes = block.size() - at;
+        *layout = std::move(result);
+        return true;
     }
-    if (previous != result.textLength)
-        return refuse(QStringLiteral("text holds %1 bytes after its last cell").arg(result.textLength - previous));
-    if (!QByteArrayView(text, result.textLength).isValidUtf8())
-        return refuse(QStringLiteral("text is not valid UTF-8"));
+
+    quint32 count = 0;
+    if (!reader.number(count))
+        return refuse(QStringLiteral("ends inside its segment count"));
+    // Every segment takes twelve bytes of directory and holds a row.
+    if (count > reader.remaining() / 12 || count > declaredRows)
+        return refuse(QStringLiteral("claims %1 segments for %2 rows").arg(count).arg(declaredRows));
+    result.segments.resize(count);
+    quint64 firstRow = 0;
+    quint64 stored = 0;
+    for (Segment &segment : result.segments) {
+        reader.number(segment.rows);
+        reader.number(segment.plainLength);
+        reader.number(segment.length);
+        segment.packed = true;
+        segment.firstRow = quint32(qMin<quint64>(firstRow, kMaxLength));
+        if (segment.rows == 0 || firstRow + segment.rows > declaredRows)
+            return refuse(QStringLiteral("segment of %1 rows from row %2 does not fit %3 rows")
+                              .arg(segment.rows).arg(firstRow).arg(declaredRows));
+        if (quint64(segment.rows) * columns >= kMaxLength
+            || ArchiveRowSegment::headerBytes(segment.rows, columns, marked) > segment.plainLength)
+            return refuse(QStringLiteral("segment from row %1 is too short for its %2 rows")
+                              .arg(firstRow).arg(segment.rows));
+        firstRow += segment.rows;
+        stored += segment.length;
+        result.plainBytes += segment.plainLength;
+    }
+    if (firstRow != declaredRows)
+        return refuse(QStringLiteral("segments hold %1 rows where %2 are declared").arg(firstRow).arg(declaredRows));
+    if (stored != quint64(reader.remaining()))
+        return refuse(QStringLiteral("segments take %1 bytes where %2 remain").arg(stored).arg(reader.remaining()));
+    qint64 at = reader.position();
+    for (Segment &segment : result.segments) {
+        segment.at = at;
+        at += segment.length;
+    }
     *layout = std::move(result);
     return true;
 }
@@ -227,23 +212,33 @@ const QString &ArchiveRowTable::markTitle() const
     return m_layout ? m_layout->markTitle : none;
 }
 
-quint32 ArchiveRowTable::markAt(qsizetype row) const
+qsizetype ArchiveRowTable::segmentFirstRow(qsizetype index) const
 {
-    if (!m_layout || m_layout->markTitle.isEmpty() || row < 0 || row >= qsizetype(m_layout->rows))
-        return 0;
-    return numberAt(m_block + m_layout->marksAt + row * 4);
+    return index >= 0 && index < segmentCount() ? qsizetype(m_layout->segments[size_t(index)].firstRow) : 0;
 }
 
-QByteArrayView ArchiveRowTable::cellAt(qsizetype row, qsizetype column) const
+bool ArchiveRowTable::segment(qsizetype index, QByteArray *scratch, ArchiveRowSegment *segment,
+                              QString *error) const
 {
-    if (!m_layout || row < 0 || row >= qsizetype(m_layout->rows) || column < 0
-        || column >= qsizetype(m_layout->columns))
-        return {};
-    const qint64 cell = qint64(row) * m_layout->columns + column;
-    const char *offsets = m_block + m_layout->offsetsAt + cell * 4;
-    const quint32 start = numberAt(offsets);
-    const quint32 end = numberAt(offsets + 4);
-    return QByteArrayView(m_block + m_layout->textAt + start, end - start);
+    if (index < 0 || index >= segmentCount()) {
+        *error = QStringLiteral("a row table has no segment %1").arg(index);
+        return false;
+    }
+    const Segment &stored = m_layout->segments[size_t(index)];
+    QByteArrayView bytes(m_block + stored.at, stored.length);
+    const bool marked = !m_layout->markTitle.isEmpty();
+    if (!stored.packed)
+        return ArchiveRowSegment::read(bytes, stored.rows, m_layout->columns, marked, stored.at, segment, error);
+    scratch->resize(stored.plainLength);
+    QString why;
+    if (!ArchiveCompression::unpackFrame(bytes, scratch, &why)) {
+        *error = QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);
+        return false;
+    }
+    if (ArchiveRowSegment::read(*scratch, stored.rows, m_layout->columns, marked, 0, segment, error))
+        return true;
+    *error = QStringLiteral("segment %1: %2").arg(index).arg(*error);
+    return false;
 }
 
 ArchiveArray ArchiveRowTable::styledCells() const

@@ -5,30 +5,42 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringConverter>
 #include <QStringList>
 
 #include <memory>
 #include <vector>
 
 class ArchiveDocument;
+class ArchiveRowSegment;
 
 // An array of same-titled dictionaries stored as one block: the titles once,
-// an optional column of marks (one 32-bit number a row, under its own title),
-// and every text cell as UTF-8 in one buffer addressed by offsets. A million
-// rows then read with a handful of allocations instead of tens of millions.
-// Cells with attribute runs travel beside the block as (cell index,
-// attributed text) pairs in an ordinary array.
+// then the rows in segments, each an optional column of marks (one 32-bit
+// number a row, under its own title) and every text cell as UTF-8 addressed
+// by offsets (see ArchiveRowSegment). A million rows then read with a
+// handful of allocations instead of tens of millions, and segments pack and
+// unpack on several threads at once. Cells with attribute runs travel
+// beside the block as (cell index, attributed text) pairs in an ordinary
+// array.
 //
 // Block layout, little-endian 32-bit numbers:
 //   version, row count, title count, mark title length + UTF-8,
 //   each title: length + UTF-8,
-//   marks (row count of them, only with a mark title),
-//   cell offsets (rows * titles + 1, from 0 up to the text length),
-//   the text.
+//   version 1: the rows as one segment, stored plain, up to the end;
+//   version 2: segment count, each segment's (rows, unpacked length, packed
+//   length), then each segment as one Zstandard frame, up to the end.
 class ArchiveRowTable
 {
 public:
+    struct Segment
+    {
+        quint32 firstRow = 0;
+        quint32 rows = 0;
+        qint64 at = 0; // in the block
+        quint32 length = 0; // as stored
+        quint32 plainLength = 0; // unpacked
+        bool packed = false;
+    };
+
     // What the reader checked of a block, in offsets from its start.
     struct Layout
     {
@@ -36,35 +48,38 @@ public:
         quint32 columns = 0;
         QString markTitle; // empty: the rows carry no mark
         QStringList titles;
-        qint64 marksAt = 0;
-        qint64 offsetsAt = 0;
-        qint64 textAt = 0;
-        qint64 textLength = 0;
+        std::vector<Segment> segments;
+        qint64 plainBytes = 0; // every segment unpacked
     };
 
+    // Assembles a version 2 block from segments packed one by one.
     class Writer
     {
     public:
         Writer(const QString &markTitle, const QStringList &titles, qsizetype rows);
-        // cells holds one text per title.
-        void addRow(quint32 mark, const QStringView *cells);
-        // False once the cells or the text no longer fit 32-bit offsets.
-        bool fits() const { return m_fits; }
+        // frame is one packed ArchiveRowSegment of `rows` rows.
+        void addSegment(quint32 rows, quint32 plainLength, const QByteArray &frame);
+        // Empty when the segments do not add up to the rows or the block
+        // would pass 32-bit lengths.
         QByteArray finish();
 
     private:
         QString m_markTitle;
         QStringList m_titles;
-        std::vector<quint32> m_marks;
-        std::vector<quint32> m_offsets;
-        QByteArray m_text;
-        QStringEncoder m_utf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
-        quint32 m_rows = 0;
-        bool m_fits = true;
+        quint64 m_rows;
+        quint64 m_added = 0;
+        std::vector<quint32> m_directory;
+        std::vector<QByteArray> m_frames;
     };
 
-    // Checks every length, offset and character boundary of a hostile block
-    // against the row count declared beside it; a failure names the fault.
+    // Rows a writer puts in one segment: large enough that packing works
+    // well, small enough that two threads share the work and each holds
+    // little of it at a time.
+    static constexpr quint32 kSegmentRows = 1u << 16;
+
+    // Checks every length and offset of a hostile block against the row
+    // count declared beside it (a plain segment to its last character, a
+    // packed one when it is unpacked); a failure names the fault.
     static bool readLayout(QByteArrayView block, quint64 rows, Layout *layout, QString *error);
 
     ArchiveRowTable() = default;
@@ -73,9 +88,11 @@ public:
     qsizetype rowCount() const { return m_layout ? qsizetype(m_layout->rows) : 0; }
     const QStringList &titles() const;
     const QString &markTitle() const;
-    quint32 markAt(qsizetype row) const;
-    // The UTF-8 bytes of a cell; valid while this view lives.
-    QByteArrayView cellAt(qsizetype row, qsizetype column) const;
+    qsizetype segmentCount() const { return m_layout ? qsizetype(m_layout->segments.size()) : 0; }
+    qsizetype segmentFirstRow(qsizetype index) const;
+    // Unpacks (into scratch, when packed) and checks a segment. Safe to call
+    // from several threads at once; a failure is only reported in *error.
+    bool segment(qsizetype index, QByteArray *scratch, ArchiveRowSegment *segment, QString *error) const;
     // The (cell index, attributed text) pairs of the cells with runs.
     ArchiveArray styledCells() const;
     void fail(const QString &reason) const;

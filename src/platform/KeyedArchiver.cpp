@@ -43,12 +43,17 @@
 // inline. The writer's table stops growing at 2^20 entries; later values are
 // written inline.
 //
-// Private tags 27900-27905 are not registered; they sit in the three-byte tag
+// 27906([row count, block, styled cells]) holds an array of same-titled
+// dictionaries as one block; ArchiveRowTable describes it.
+//
+// Private tags 27900-27906 are not registered; they sit in the three-byte tag
 // range, where a plain attributed cell keyed by a shared title costs 7 bytes
 // beyond its text (3 for the key reference, 3 for the tag, 1 for the string
 // head) while the title index is below 24.
 
 #include "KeyedArchiver.h"
+
+#include "ArchiveCompression.h"
 
 #include <QBuffer>
 #include <QCborStreamWriter>
@@ -128,4 +133,14 @@ bool KeyedArchiver::finish()
 QString KeyedArchiver::errorString() const
 {
     return d->encoder->errorString();
+}
+
+QByteArray KeyedArchiver::packed(QByteArray archive, qint64 rowTableBytes, QString *error)
+{
+    if (rowTableBytes * 2 >= archive.size())
+        return archive;
+    QByteArray frame = ArchiveCompression::compress(archive);
+    if (frame.isEmpty() && error)
+        *error = QStringLiteral("out of memory packing the archive");
+    return frame;
 }

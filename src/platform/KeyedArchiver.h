@@ -31,6 +31,23 @@ public:
     template<class T>
     static QByteArray archivedData(const T &object, QStringView key, QString *error = nullptr)
     {
+        return archived(object, key, error, nullptr);
+    }
+
+    // The archive as a file stores it: one compressed frame, or plain when
+    // its row tables, packed segment by segment, make up most of it.
+    template<class T>
+    static QByteArray packedData(const T &object, QStringView key, QString *error = nullptr)
+    {
+        qint64 rowTableBytes = 0;
+        QByteArray bytes = archived(object, key, error, &rowTableBytes);
+        return bytes.isEmpty() ? bytes : packed(std::move(bytes), rowTableBytes, error);
+    }
+
+private:
+    template<class T>
+    static QByteArray archived(const T &object, QStringView key, QString *error, qint64 *rowTableBytes)
+    {
         QByteArray bytes;
         KeyedArchiver archiver(&bytes);
         archiver.encoder().encodeObject(object, key);
@@ -39,10 +56,12 @@ public:
                 *error = archiver.errorString();
             return {};
         }
+        if (rowTableBytes)
+            *rowTableBytes = archiver.encoder().rowTableBytes();
         return bytes;
     }
+    static QByteArray packed(QByteArray archive, qint64 rowTableBytes, QString *error);
 
-private:
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -4,7 +4,6 @@
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
-#include "platform/ArchiveCompression.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
@@ -71,9 +70,7 @@ bool WritingForEncod::writEncodDataAtObject(const QVariantMap &task)
         QByteArray data;
         if (list) {
             QString error;
-            data = KeyedArchiver::archivedData(*list, kListItemKey, &error);
-            if (!data.isEmpty())
-                data = ArchiveCompression::compress(data);
+            data = KeyedArchiver::packedData(*list, kListItemKey, &error);
             if (data.isEmpty())
                 ErrorLog::err(lcStorage(), kClassWords, operation, error);
         }

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void archiveRoundTripSharesSchema();
     void blockRowsBehaveAsOwnRows();
     void wideSchemasFindTitles();
+    void longRowsAndUtf8Rows();
 };
 
 void tst_Row::dictionaryBehaviour()
@@ -279,6 +280,52 @@ void tst_Row::wideSchemasFindTitles()
     QCOMPARE(schema->appended(QStringLiteral("new"))->indexOf(u"new"), 300);
     QCOMPARE(schema->removed(0)->indexOf(u"t1"), 0);
     QCOMPARE(RowSchema::make({QStringLiteral("x"), QStringLiteral("x")})->indexOf(u"x"), 0);
+}
+
+void tst_Row::longRowsAndUtf8Rows()
+{
+    // Rows whose text passes 65535 units, at the edge and well past it, by
+    // every way a row is made, and edits that move a row across the edge.
+    const RowSchema::Ptr schema = RowSchema::make({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    const QString edge(0xffff - 2, u'e');
+    const QString past(0x10000, u'p');
+    const QString far(70000, u'\u6771');
+    const QList<QList<QStringView>> cases = {
+        {u"x", edge, u"y"}, {u"x", edge, u"yz"}, {past, u"", u"z"}, {u"", far, u"q"}, {u"\uFEFFa", u"\U0001F600", u""},
+    };
+    RowBlockBuilder builder(schema, 256);
+    for (const QList<QStringView> &cells : cases) {
+        const Row own = Row::fromTexts(schema, cells);
+        const Row built = builder.append(cells.constData(), cells.size());
+        QList<QByteArray> utf8;
+        QList<QByteArrayView> views;
+        for (const QStringView cell : cells)
+            utf8.append(cell.toUtf8());
+        for (const QByteArray &bytes : utf8)
+            views.append(bytes);
+        const Row decoded = builder.appendUtf8(views.constData(), views.size(), 3, true);
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            QCOMPARE(own.cellTextAt(c), cells.at(c));
+            QCOMPARE(built.cellTextAt(c), cells.at(c));
+            QCOMPARE(decoded.cellTextAt(c), cells.at(c));
+        }
+        QCOMPARE(decoded.indication(), 3u);
+    }
+
+    // A short row grown past the edge by an edit, then shrunk back.
+    const QStringView shortCells[] = {u"one", u"two", u"three"};
+    Row row = builder.append(shortCells, 3);
+    const Row before = row;
+    row.setCell(QStringLiteral("b"), AttributedText(past));
+    QCOMPARE(row.cellText(u"b"), QStringView(past));
+    QCOMPARE(row.cellText(u"c"), u"three");
+    row.setCell(QStringLiteral("a"), AttributedText(QStringLiteral("1")));
+    QCOMPARE(row.cellText(u"b"), QStringView(past));
+    row.setCell(QStringLiteral("b"), AttributedText(QStringLiteral("2")));
+    QCOMPARE(row.cellText(u"a"), u"1");
+    QCOMPARE(row.cellText(u"b"), u"2");
+    QCOMPARE(row.cellText(u"c"), u"three");
+    QCOMPARE(before.cellText(u"b"), u"two");
 }
 
 QTEST_GUILESS_MAIN(tst_Row)

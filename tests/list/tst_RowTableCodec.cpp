@@ -5,6 +5,8 @@
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveCompression.h"
+#include "platform/ArchiveRowSegment.h"
+#include "platform/ArchiveRowSegmentWriter.h"
 #include "platform/ArchiveRowTable.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
@@ -55,6 +57,21 @@ struct StoredRows
     ArchiveArray plain;
 };
 
+// Little-endian numbers of a block, byte by byte.
+quint32 numberAt(const QByteArray &bytes, qsizetype at)
+{
+    quint32 value = 0;
+    for (qsizetype i = 3; i >= 0; --i)
+        value = (value << 8) | quint8(bytes.at(at + i));
+    return value;
+}
+
+void setNumberAt(QByteArray &bytes, qsizetype at, quint32 value)
+{
+    for (qsizetype i = 0; i < 4; ++i)
+        bytes[at + i] = char((value >> (8 * i)) & 0xff);
+}
+
 qint64 peakResidentKiB()
 {
     rusage usage{};
@@ -94,7 +111,11 @@ private Q_SLOTS:
         QVERIFY(stored && stored->table.isValid());
         QCOMPARE(stored->table.rowCount(), rows.size());
         QCOMPARE(stored->table.markTitle(), Row::kIndicationKey);
-        QCOMPARE(stored->table.cellAt(3, 3), QByteArrayView("𠮷野家"));
+        QCOMPARE(stored->table.segmentCount(), 1);
+        QByteArray scratch;
+        ArchiveRowSegment segment;
+        QVERIFY(stored->table.segment(0, &scratch, &segment, &error));
+        QCOMPARE(segment.cellAt(3, 3), QByteArrayView("𠮷野家"));
         // Generic readers still see an array of dictionaries.
         QCOMPARE(stored->plain.size(), rows.size());
         QCOMPARE(stored->plain.kindAt(1), ArchiveKind::Dictionary);
@@ -133,6 +154,154 @@ private Q_SLOTS:
         QCOMPARE(list->tableItemObjectArray(), expected.tableItemObjectArray());
         QCOMPARE(list->columnTitlesArray(), expected.columnTitlesArray());
         QCOMPARE(list->columnTitlesDic(), expected.columnTitlesDic());
+    }
+
+    void rowsSpanningSegmentsReadBack()
+    {
+        // Two segments, the second nearly empty; marks vary, a cell starts
+        // with U+FEFF (text, not a byte order mark), surrogates, empty cells
+        // and a styled cell beyond the first segment.
+        const RowSchema::Ptr schema = RowSchema::make({u"NSROption"_s, u"A"_s, u"B"_s});
+        const qsizetype count = ArchiveRowTable::kSegmentRows + 3;
+        RowList rows;
+        rows.reserve(count);
+        for (qsizetype r = 0; r < count; ++r) {
+            const QString a = r % 7 == 0 ? u"\uFEFFzw"_s : QString::number(r);
+            const QString b = r % 5 == 0 ? QString() : u"東京😀"_s + QString::number(r % 11);
+            rows.append(Row::fromTexts(schema, {u"", a, b}, quint32(r % 3), true));
+        }
+        AttributedText styled(u"bold"_s);
+        TextAttributes bold;
+        bold.weight = 75;
+        styled.setAttributes(1, 2, TextAttributes::make(bold));
+        rows[count - 2].setCell(u"B"_s, styled);
+        ListItem list;
+        list.registerTableItemObjectArray(rows);
+
+        const QByteArray bytes = KeyedArchiver::packedData(list, u"listItem");
+        QVERIFY(!ArchiveCompression::isCompressed(bytes)); // its rows are packed already
+        const auto stored = KeyedUnarchiver::unarchivedObject<StoredRows>(bytes, u"listItem");
+        QVERIFY(stored && stored->table.isValid());
+        QCOMPARE(stored->table.segmentCount(), 2);
+        QCOMPARE(stored->table.segmentFirstRow(1), qsizetype(ArchiveRowTable::kSegmentRows));
+        // Generic readers see every segment as ordinary rows.
+        QCOMPARE(stored->plain.size(), count);
+        QCOMPARE(stored->plain.dictionaryAt(count - 2).decodeAttributedText(u"B"), styled);
+        QCOMPARE(stored->plain.dictionaryAt(count - 1).decodeInt32(u"NSRIndication"), int((count - 1) % 3));
+        QCOMPARE(stored->plain.dictionaryAt(7).decodeAttributedText(u"A").string(), u"\uFEFFzw"_s);
+
+        QString error;
+        const auto back = KeyedUnarchiver::unarchivedObject<ListItem>(bytes, u"listItem", &error);
+        QVERIFY2(back, qPrintable(error));
+        QCOMPARE(back->tableItemObjectArray(), rows);
+        QCOMPARE(back->tableItemObjectArray().at(0).cellText(u"A"), u"\uFEFFzw");
+        QVERIFY(!back->tableItemObjectArray().at(count - 2).cell(u"B").hasOnlyDefaultAttributes());
+    }
+
+    void tableFilesOfTheEarlierWriterStillOpen()
+    {
+        // Written by the writer before segments: the list file of a package
+        // (one compressed frame) and an exported list file (plain), both of
+        // the CSV beside them, with quotes, line breaks and Japanese.
+        CSVtoLMSConversion reader;
+        reader.setNotificationCenter(&m_center);
+        QString error;
+        const auto imported = reader.importFile(QStringLiteral(ROWSMITH_SOURCE_DIR "/tests/data/archive/table-source.csv"),
+                                                true, &error);
+        QVERIFY2(imported, qPrintable(error));
+        QCOMPARE(imported->tableItemObjectArray().size(), 300);
+        const std::pair<const char *, QString> files[] = {{"imported-table.listItems", u"listItem"_s},
+                                                          {"exported-table.pgcl", u"ListItem"_s}};
+        for (const auto &[name, key] : files) {
+            const QByteArray bytes = readFile(QStringLiteral(ROWSMITH_SOURCE_DIR "/tests/data/archive/") + QLatin1StringView(name));
+            QVERIFY2(!bytes.isEmpty(), name);
+            const auto list = KeyedUnarchiver::unarchivedObject<ListItem>(bytes, key, &error);
+            QVERIFY2(list, qPrintable(error));
+            QCOMPARE(list->tableItemObjectArray(), imported->tableItemObjectArray());
+            QCOMPARE(list->columnTitlesArray(), imported->columnTitlesArray());
+            // Written again, it takes the new layout and reads back the same.
+            const auto again = KeyedUnarchiver::unarchivedObject<ListItem>(KeyedArchiver::packedData(*list, u"listItem"),
+                                                                           u"listItem", &error);
+            QVERIFY2(again, qPrintable(error));
+            QCOMPARE(again->tableItemObjectArray(), list->tableItemObjectArray());
+        }
+    }
+
+    void damagedSegmentsFailCleanly()
+    {
+        ListItem list;
+        const RowSchema::Ptr schema = RowSchema::make({u"A"_s, u"B"_s});
+        list.registerTableItemObjectArray({Row::fromTexts(schema, {u"one", u"東京"}, 1, true),
+                                           Row::fromTexts(schema, {u"two", u""}, 0, true),
+                                           Row::fromTexts(schema, {u"three", u"x"}, 2, true)});
+        const QByteArray good = KeyedArchiver::archivedData(list, u"listItem");
+        // The directory (rows, unpacked length, packed length) sits just
+        // before the one frame.
+        const qsizetype frame = good.indexOf(QByteArrayView("\x28\xb5\x2f\xfd", 4));
+        QVERIFY(frame > 16);
+        const qsizetype directory = frame - 12;
+        QCOMPARE(numberAt(good, directory), 3u);
+        const quint32 plain = numberAt(good, directory + 4);
+        const quint32 packed = numberAt(good, directory + 8);
+        const auto withNumber = [&](qsizetype at, quint32 value) {
+            QByteArray bytes = good;
+            setNumberAt(bytes, at, value);
+            return bytes;
+        };
+        QByteArray flipped = good;
+        flipped[frame + qsizetype(packed) - 6] = char(flipped[frame + qsizetype(packed) - 6] ^ 0x5a);
+        const struct
+        {
+            QByteArray bytes;
+            QString error;
+        } cases[] = {
+            {withNumber(directory - 4, 2), u"segment"_s},
+            {withNumber(directory, 0), u"does not fit"_s},
+            {withNumber(directory, 4), u"does not fit"_s},
+            {withNumber(directory + 4, 8), u"too short"_s},
+            {withNumber(directory + 4, plain + 1), u"where %1 are declared"_s.arg(plain + 1)},
+            {withNumber(directory + 4, plain - 1), u"damaged"_s},
+            {withNumber(directory + 4, 0xfffffff0u), u"budget"_s},
+            {withNumber(directory + 8, packed - 1), u"remain"_s},
+            {flipped, u"damaged"_s},
+        };
+        for (const auto &c : cases) {
+            QString error;
+            QVERIFY(!KeyedUnarchiver::unarchivedObject<ListItem>(c.bytes, u"listItem", &error));
+            QVERIFY2(error.startsWith(u"archive: ") && error.contains(c.error), qPrintable(c.error + u" / "_s + error));
+        }
+
+        // A segment's own bytes: offsets and characters are checked as in
+        // a plain table.
+        ArchiveRowSegmentWriter writer(2, false);
+        writer.start(1);
+        const QStringView cells[] = {u"ab", u"日"};
+        writer.addRow(0, cells);
+        QVERIFY(writer.fits());
+        const QByteArray segmentBytes = writer.bytes().toByteArray();
+        ArchiveRowSegment segment;
+        QString error;
+        QVERIFY(ArchiveRowSegment::read(segmentBytes, 1, 2, false, 0, &segment, &error));
+        QCOMPARE(segment.cellAt(0, 1), QByteArrayView("日"));
+        QByteArray split = segmentBytes;
+        setNumberAt(split, 4, 3);
+        QVERIFY(!ArchiveRowSegment::read(split, 1, 2, false, 0, &segment, &error));
+        QVERIFY(error.contains(u"inside a character"));
+        QVERIFY(!ArchiveRowSegment::read(segmentBytes, 1, 2, true, 0, &segment, &error));
+        QVERIFY(!ArchiveRowSegment::read(segmentBytes.chopped(1), 1, 2, false, 0, &segment, &error));
+        QVERIFY(!ArchiveRowSegment::read(segmentBytes, 0x10000, 0x10000, false, 0, &segment, &error));
+        QVERIFY(error.contains(u"claims"));
+
+        // Frames: exactly the declared size, one frame and nothing after it.
+        QByteArray frameBytes;
+        QVERIFY(ArchiveCompression::packFrame(segmentBytes, &frameBytes));
+        QByteArray out(segmentBytes.size(), Qt::Uninitialized);
+        QVERIFY(ArchiveCompression::unpackFrame(frameBytes, &out, &error));
+        QCOMPARE(out, segmentBytes);
+        QByteArray shorter(segmentBytes.size() - 1, Qt::Uninitialized);
+        QVERIFY(!ArchiveCompression::unpackFrame(frameBytes, &shorter, &error));
+        QVERIFY(!ArchiveCompression::unpackFrame(frameBytes + frameBytes, &out, &error));
+        QVERIFY(!ArchiveCompression::unpackFrame(frameBytes.chopped(2), &out, &error));
     }
 
     void hostileFilesFailCleanly()

@@ -1,0 +1,78 @@
+#include "ArchiveRowSegment.h"
+
+#include <QtEndian>
+
+#include <limits>
+
+namespace {
+
+bool isContinuationByte(char byte)
+{
+    return (quint8(byte) & 0xc0) == 0x80;
+}
+
+} // namespace
+
+quint64 ArchiveRowSegment::headerBytes(quint32 rows, quint32 columns, bool marked)
+{
+    // 64-bit products of 32-bit numbers cannot wrap.
+    return (marked ? quint64(rows) * 4 : 0) + (quint64(rows) * columns + 1) * 4;
+}
+
+bool ArchiveRowSegment::read(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, qint64 at,
+                             ArchiveRowSegment *segment, QString *error)
+{
+    const auto refuse = [&](const QString &what, qint64 position) {
+        *error = QStringLiteral("a row table %1 at block byte %2").arg(what).arg(at + position);
+        return false;
+    };
+    const quint64 cells = quint64(rows) * columns;
+    if (cells >= std::numeric_limits<quint32>::max())
+        return refuse(QStringLiteral("claims %1 cells").arg(cells), 0);
+    const quint64 marksBytes = marked ? quint64(rows) * 4 : 0;
+    if (marksBytes > quint64(bytes.size()))
+        return refuse(QStringLiteral("ends inside its marks"), bytes.size());
+    if (headerBytes(rows, columns, marked) > quint64(bytes.size()))
+        return refuse(QStringLiteral("ends inside its %1 cell offsets").arg(cells + 1), qint64(marksBytes));
+    const char *offsets = bytes.data() + marksBytes;
+    const qint64 textAt = qint64(headerBytes(rows, columns, marked));
+    const qint64 textLength = bytes.size() - textAt;
+    const char *text = bytes.data() + textAt;
+    quint32 previous = qFromLittleEndian<quint32>(offsets);
+    if (previous != 0)
+        return refuse(QStringLiteral("text does not start at offset 0"), textAt);
+    for (quint64 i = 1; i <= cells; ++i) {
+        const auto offset = qFromLittleEndian<quint32>(offsets + i * 4);
+        if (offset < previous || offset > textLength)
+            return refuse(QStringLiteral("cell %1 has offset %2 outside %3..%4")
+                              .arg(i - 1).arg(offset).arg(previous).arg(textLength),
+                          textAt);
+        // Cells are decoded one by one, so none may split a character.
+        if (offset < textLength && isContinuationByte(text[offset]))
+            return refuse(QStringLiteral("cell %1 ends inside a character").arg(i - 1), textAt);
+        previous = offset;
+    }
+    if (previous != textLength)
+        return refuse(QStringLiteral("text holds %1 bytes after its last cell").arg(textLength - previous), textAt);
+    if (!QByteArrayView(text, textLength).isValidUtf8())
+        return refuse(QStringLiteral("text is not valid UTF-8"), textAt);
+    segment->m_marks = marked ? bytes.data() : nullptr;
+    segment->m_offsets = offsets;
+    segment->m_text = text;
+    segment->m_rows = rows;
+    segment->m_columns = columns;
+    return true;
+}
+
+quint32 ArchiveRowSegment::markAt(qsizetype row) const
+{
+    return m_marks ? qFromLittleEndian<quint32>(m_marks + row * 4) : 0;
+}
+
+QByteArrayView ArchiveRowSegment::cellAt(qsizetype row, qsizetype column) const
+{
+    const char *offsets = m_offsets + (qint64(row) * m_columns + column) * 4;
+    const auto start = qFromLittleEndian<quint32>(offsets);
+    const auto end = qFromLittleEndian<quint32>(offsets + 4);
+    return QByteArrayView(m_text + start, end - start);
+}
