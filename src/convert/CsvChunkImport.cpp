@@ -4,6 +4,7 @@
 #include "CsvSource.h"
 
 #include "list/RowBlockBuilder.h"
+#include "platform/HugePageMemory.h"
 #include "platform/TextCodec.h"
 
 #include <QMutexLocker>
@@ -407,6 +408,7 @@ void CsvChunkImport::merge()
     for (const auto &[index, result] : m_results)
         total += result.rows.size();
     m_rows.reserve(total);
+    HugePageMemory::advise(m_rows.data(), size_t(total) * sizeof(Row));
     qint64 lines = 0;
     for (auto &[index, result] : m_results) {
         m_rows.append(std::move(result.rows));

@@ -1,6 +1,6 @@
 #include "ListRowStore.h"
 
-#include "HugePageMemory.h"
+#include "platform/HugePageMemory.h"
 #include "ListNotifier.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "ListSorting.h"
 
-#include "HugePageMemory.h"
+#include "platform/HugePageMemory.h"
 #include "ListItem.h"
 #include "ListRowStore.h"
 

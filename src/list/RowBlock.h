@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HugePageMemory.h"
+
 #include <QSharedData>
 
 // One allocation holding the cell offsets and texts of many rows, laid out
@@ -9,14 +11,15 @@ class RowBlock : public QSharedData
 {
 public:
     explicit RowBlock(qsizetype capacity);
-    ~RowBlock();
     RowBlock(const RowBlock &) = delete;
     RowBlock &operator=(const RowBlock &) = delete;
 
-    char16_t *units() { return m_units; }
+    char16_t *units() { return m_memory.as<char16_t>(); }
     qsizetype capacity() const { return m_capacity; }
 
 private:
-    char16_t *m_units;
+    // Blocks are filled front to back right away: one fault per huge page
+    // instead of one per small page, where the kernel allows it.
+    HugePageMemory m_memory;
     qsizetype m_capacity;
 };

@@ -9,6 +9,7 @@
 #include "platform/ArchiveRowSegment.h"
 #include "platform/ArchiveRowSegmentWriter.h"
 #include "platform/ArchiveRowTable.h"
+#include "platform/HugePageMemory.h"
 #include "platform/ParallelRun.h"
 
 #include <QSet>
@@ -132,7 +133,10 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
         return false;
     }
     const RowSchema::Ptr schema = RowSchema::make(titles);
-    RowList result(table.rowCount());
+    RowList result;
+    result.reserve(table.rowCount());
+    HugePageMemory::advise(result.data(), size_t(table.rowCount()) * sizeof(Row));
+    result.resize(table.rowCount());
     Row *const out = result.data();
     const qsizetype count = table.segmentCount();
     const int workers = ParallelRun::workersFor(count);

@@ -1,5 +1,7 @@
 #include "ArchiveCompression.h"
 
+#include "HugePageMemory.h"
+
 #include <zstd.h>
 
 #include <memory>
@@ -38,6 +40,7 @@ QByteArray ArchiveCompression::compress(QByteArrayView data)
     ZSTD_CCtx_setPledgedSrcSize(context.get(), quint64(data.size()));
     QByteArray out;
     out.resize(qsizetype(ZSTD_compressBound(size_t(data.size()))));
+    HugePageMemory::advise(out);
     const size_t written = ZSTD_compress2(context.get(), out.data(), size_t(out.size()), data.data(),
                                           size_t(data.size()));
     if (ZSTD_isError(written))
@@ -67,6 +70,7 @@ bool ArchiveCompression::decompress(QByteArrayView data, qint64 maxBytes, QByteA
     }
     out->clear();
     out->resize(capacity);
+    HugePageMemory::advise(*out);
     ZSTD_inBuffer input{data.data(), size_t(data.size()), 0};
     ZSTD_outBuffer output{out->data(), size_t(out->size()), 0};
     size_t result = 1;
@@ -87,6 +91,7 @@ bool ArchiveCompression::decompress(QByteArrayView data, qint64 maxBytes, QByteA
             const qint64 current = out->size();
             const qsizetype grown = qsizetype(qMin<qint64>(maxBytes, qMax(current + kGrowStep, current + current / 2)));
             out->resize(grown);
+            HugePageMemory::advise(*out);
             output.dst = out->data();
             output.size = size_t(out->size());
         } else if (input.pos == input.size) {
@@ -107,6 +112,7 @@ bool ArchiveCompression::packFrame(QByteArrayView data, QByteArray *frame)
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, kLevel);
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
     frame->resize(qsizetype(ZSTD_compressBound(size_t(data.size()))));
+    HugePageMemory::advise(*frame);
     const size_t written = ZSTD_compress2(context.get(), frame->data(), size_t(frame->size()), data.data(),
                                           size_t(data.size()));
     if (ZSTD_isError(written)) {

@@ -2,6 +2,7 @@
 
 #include "ArchiveFormat.h"
 #include "ArchiveStringPool.h"
+#include "HugePageMemory.h"
 
 #include <QBuffer>
 #include <QCborStreamWriter>
@@ -625,8 +626,10 @@ void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsiz
     QCborStreamWriter &w = *d->writer;
     // A list's block is most of its archive: growing an in-memory archive
     // to fit it would copy everything written so far once more.
-    if (auto *buffer = qobject_cast<QBuffer *>(w.device()))
+    if (auto *buffer = qobject_cast<QBuffer *>(w.device())) {
         buffer->buffer().reserve(buffer->buffer().size() + block.size() + 64);
+        HugePageMemory::advise(buffer->buffer());
+    }
     w.append(QCborTag(ArchiveFormat::kTagRowTable));
     w.startArray(3);
     w.append(quint64(rows));

@@ -4,6 +4,7 @@
 #include "ArchiveDocument.h"
 #include "ArchiveFormat.h"
 #include "ArchiveRowSegment.h"
+#include "HugePageMemory.h"
 
 #include <QtEndian>
 
@@ -86,6 +87,7 @@ QByteArray ArchiveRowTable::Writer::finish()
         return {};
     QByteArray out;
     out.reserve(64 + qsizetype(m_directory.size()) * 4 + packed);
+    HugePageMemory::advise(out);
     appendNumber(out, kSegmentedVersion);
     appendNumber(out, quint32(m_rows));
     appendNumber(out, quint32(m_titles.size()));
@@ -230,6 +232,7 @@ bool ArchiveRowTable::segment(qsizetype index, QByteArray *scratch, ArchiveRowSe
     if (!stored.packed)
         return ArchiveRowSegment::read(bytes, stored.rows, m_layout->columns, marked, stored.at, segment, error);
     scratch->resize(stored.plainLength);
+    HugePageMemory::advise(*scratch);
     QString why;
     if (!ArchiveCompression::unpackFrame(bytes, scratch, &why)) {
         *error = QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);

@@ -1,5 +1,7 @@
 #include "FileDescriptor.h"
 
+#include "HugePageMemory.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -121,7 +123,10 @@ bool FileDescriptor::readAtMost(qint64 cap, QByteArray *bytes, QString *error)
     for (;;) {
         const qint64 room = std::min<qint64>(kPiece, cap + 1 - data.size());
         const qsizetype before = data.size();
+        const qsizetype capacity = data.capacity();
         data.resize(before + qsizetype(room));
+        if (data.capacity() != capacity)
+            HugePageMemory::advise(data);
         const qint64 got = read(data.data() + before, room);
         data.resize(before + qsizetype(std::max<qint64>(got, 0)));
         if (got < 0) {

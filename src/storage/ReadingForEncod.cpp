@@ -4,6 +4,7 @@
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
+#include "platform/HugePageMemory.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/LogCategories.h"
 #include "platform/NotificationCenter.h"
@@ -69,7 +70,10 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
 
         indicatorAtStep(kStepChunk, 0.0, kReading);
         QByteArray bytes;
-        bytes.reserve(qsizetype(size));
+        // Room for the last, empty read too: growing past the file's size
+        // would copy everything read so far.
+        bytes.reserve(qsizetype(std::min<qint64>(size, limit) + PackageEntries::kChunkSize));
+        HugePageMemory::advise(bytes);
         qint64 total = 0;
         for (;;) {
             const qint64 room = std::min<qint64>(PackageEntries::kChunkSize, limit + 1 - total);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <cstddef>
 
 // Uninitialised memory for a large working set. On Linux it lies in
@@ -26,6 +28,9 @@ public:
     // Asks the same for the whole huge pages inside memory allocated
     // elsewhere (a large container's storage), before it is first written.
     static void advise(void *data, size_t bytes);
+    // The same for a byte array's whole capacity; call it right after the
+    // array has grown, before the new bytes are written.
+    static void advise(QByteArray &bytes);
 
 private:
     void *m_data;

@@ -51,3 +51,9 @@ void HugePageMemory::advise(void *data, size_t bytes)
     Q_UNUSED(bytes);
 #endif
 }
+
+void HugePageMemory::advise(QByteArray &bytes)
+{
+    if (bytes.capacity() > 0)
+        advise(bytes.data(), size_t(bytes.capacity()));
+}
