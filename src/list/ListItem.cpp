@@ -6,6 +6,7 @@
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/ErrorLog.h"
+#include "platform/HugePageMemory.h"
 #include "platform/LogCategories.h"
 #include "ListNotifier.h"
 #include "ListSorting.h"
@@ -663,6 +664,7 @@ CellEditList ListItem::applyCellEdits(const CellEditList &edits)
 
     CellEditList undo;
     undo.reserve(edits.size());
+    HugePageMemory::advise(undo.data(), size_t(edits.size()) * sizeof(CellEdit));
     qsizetype first = -1;
     qsizetype last = -1;
     for (const CellEdit &edit : edits) {
