@@ -38,7 +38,8 @@ public:
     static QString chooseSourceFilePathOfHTML(OpenPanelPresenter &presenter);
     static QString chooseWriteFolderPath(OpenPanelPresenter &presenter);
 
-    // The file's bytes; null for an empty path or a file that cannot be read.
+    // The file's bytes; null for an empty path or a file that cannot be read,
+    // empty but not null for an empty file.
     static QByteArray getSourceDataAtFilePath(const QString &path);
     // The path itself when the file starts like an image the GUI can show
     // (PNG, GIF, JPEG, TIFF, BMP, ICO); null otherwise.

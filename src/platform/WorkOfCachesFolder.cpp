@@ -2,6 +2,7 @@
 
 #include "AtomicFileWriter.h"
 #include "FileNames.h"
+#include "ImportFilePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,17 +61,7 @@ QByteArray WorkOfCachesFolder::readDataForCachesFolderPath(const QString &folder
     return ErrorLog::guarded(lcDocument(), kClassWords, operation, QByteArray(), [&] {
         if (folderPath.isEmpty() || !acceptName(fileName, operation))
             return QByteArray();
-        const QString path = filePathIn(folderPath, fileName);
-        if (QFileInfo(path).isDir())
-            return QByteArray();
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QByteArray();
-        QByteArray data = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return QByteArray();
-        // An empty file is there; only a missing one answers null.
-        return data.isNull() ? QByteArray("") : data;
+        return ImportFilePath::getSourceDataAtFilePath(filePathIn(folderPath, fileName));
     });
 }
 
