@@ -1,3 +1,4 @@
+#include "support/CsvFiles.h"
 #include "convert/CSVtoLMSConversion.h"
 #include "convert/OutputConverterFile.h"
 #include "list/ListItem.h"
@@ -46,26 +47,19 @@ private:
 void tst_ConvertRoundTrip::listFileAndQuotedCsvReadBackUnchanged()
 {
     QTemporaryDir dir;
-    const QString source = dir.filePath(u"source.csv"_s);
-    QFile file(source);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("id,name,note\n1,plain,x\n2,\"with, comma\",\"say \"\"hi\"\"\"\n3,\"two\nlines\",\xe6\x97\xa5\xe6\x9c\xac\n");
-    file.close();
-
     CSVtoLMSConversion reader;
     reader.setNotificationCenter(&m_center);
     QString error;
-    const auto imported = reader.importFile(source, true, &error);
+    const auto imported = importCsvBytes(
+        reader, dir.filePath(u"source.csv"_s),
+        "id,name,note\n1,plain,x\n2,\"with, comma\",\"say \"\"hi\"\"\"\n3,\"two\nlines\",\xe6\x97\xa5\xe6\x9c\xac\n", &error);
     QVERIFY2(imported, qPrintable(error));
     QCOMPARE(imported->tableItemObjectArray().size(), 3);
     QCOMPARE(imported->tableItemObjectArray().at(1).cellText(u"name"), QStringView(u"with, comma"));
 
     // Mark every row, export as Shift-JIS CSV with CR-LF, read back quoted.
     ListItem marked = *imported;
-    RowList rows = marked.tableItemObjectArray();
-    for (Row &row : rows)
-        row.setIndication(1);
-    marked.registerTableItemObjectArray(rows);
+    marked.setAllIndications(1);
     OutputConverterFile writer;
     writer.setNotificationCenter(&m_center);
     writer.initializationUserObject();
@@ -78,7 +72,7 @@ void tst_ConvertRoundTrip::listFileAndQuotedCsvReadBackUnchanged()
     QCOMPARE(reread->encodingType(), 8);
     QVERIFY(reread->crState());
     QCOMPARE(reread->selectColumnTitlesArray(), imported->selectColumnTitlesArray());
-    for (qsizetype r = 0; r < rows.size(); ++r)
+    for (qsizetype r = 0; r < marked.rowCount(); ++r)
         for (const QString &title : imported->selectColumnTitlesArray())
             QCOMPARE(reread->tableItemObjectArray().at(r).cellText(title),
                      imported->tableItemObjectArray().at(r).cellText(title));
@@ -164,16 +158,11 @@ void tst_ConvertRoundTrip::generatedCsvComesBackByteForByte()
     for (const bool crlf : {false, true}) {
         for (const auto &[encoding, number] : {std::pair{TextEncoding::Utf8, 0}, std::pair{TextEncoding::ShiftJis, 1}}) {
             const QString text = lines.join(crlf ? u"\r\n"_s : u"\n"_s);
-            const QString source = dir.filePath(u"in.csv"_s);
-            QFile file(source);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(TextCodec::encode(text, encoding));
-            file.close();
-
             CSVtoLMSConversion reader;
             reader.setNotificationCenter(&m_center);
             QString error;
-            const auto imported = reader.importFile(source, true, &error);
+            const auto imported
+                = importCsvBytes(reader, dir.filePath(u"in.csv"_s), TextCodec::encode(text, encoding), &error);
             QVERIFY2(imported, qPrintable(error));
             QCOMPARE(imported->tableItemObjectArray().size(), 400);
             QCOMPARE(reader.renamedTitles().size(), 2);

@@ -1,3 +1,4 @@
+#include "support/CsvFiles.h"
 #include "support/RichList.h"
 #include "convert/CSVtoLMSConversion.h"
 #include "convert/OutputConverterFile.h"
@@ -357,16 +358,11 @@ private Q_SLOTS:
         // Quotes, empty cells, line breaks, Japanese, then marks, runs and a
         // retitled column: the stored list exports as the list did.
         QTemporaryDir dir;
-        const QString source = dir.filePath(u"in.csv"_s);
         const QByteArray csv = "id,name,note\n1,,\"say \"\"hi\"\", then go\"\n2,\"two\nlines\",\xe6\x97\xa5\n3,x,";
-        QFile file(source);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(csv);
-        file.close();
         CSVtoLMSConversion reader;
         reader.setNotificationCenter(&m_center);
         QString error;
-        const auto imported = reader.importFile(source, true, &error);
+        const auto imported = importCsvBytes(reader, dir.filePath(u"in.csv"_s), csv, &error);
         QVERIFY2(imported, qPrintable(error));
         QCOMPARE(exportAll(*imported, dir.filePath(u"direct.csv"_s)), csv);
 
@@ -431,10 +427,7 @@ private:
     QByteArray exportAll(const ListItem &list, const QString &path)
     {
         ListItem marked = list;
-        RowList rows = marked.tableItemObjectArray();
-        for (Row &row : rows)
-            row.setIndication(1);
-        marked.registerTableItemObjectArray(rows);
+        marked.setAllIndications(1);
         OutputConverterFile writer;
         writer.setNotificationCenter(&m_center);
         writer.initializationUserObject();
@@ -444,7 +437,7 @@ private:
                                      {u"lineFeedCode"_s, false},
                                      {u"columnTitles"_s, marked.columnTitlesArray()},
                                      {u"columnTitlesWidthDic"_s, marked.columnTitlesWidthDic()},
-                                     {u"itemObject"_s, QVariant::fromValue(rows)}};
+                                     {u"itemObject"_s, QVariant::fromValue(marked.tableItemObjectArray())}};
         return writer.exportWorkDictionary(request).success ? readFile(path) : QByteArray();
     }
 
