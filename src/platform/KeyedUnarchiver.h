@@ -82,7 +82,7 @@ private:
         auto object = decodeTopLevelObject<T>(key);
         if (!object && error)
             *error = isValid()
-                ? QStringLiteral("the archive holds no %1 under \"%2\"").arg(T::archiveClassName(), key)
+                ? QStringLiteral("archive: no %1 under \"%2\"").arg(T::archiveClassName(), key)
                 : errorString();
         return object;
     }

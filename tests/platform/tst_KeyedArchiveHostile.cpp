@@ -389,7 +389,7 @@ private Q_SLOTS:
 
         QString error;
         QVERIFY(!KeyedUnarchiver::unarchivedObject<Person>(bytes, u"Nobody", &error));
-        QCOMPARE(error, QStringLiteral("the archive holds no Person under \"Nobody\""));
+        QCOMPARE(error, QStringLiteral("archive: no Person under \"Nobody\""));
         QVERIFY(!KeyedUnarchiver::unarchivedObject<Address>(bytes, u"Person", &error));
         QVERIFY(error.contains(QLatin1StringView("is of class Person, not Address")));
 
