@@ -70,6 +70,14 @@ public:
         p->~RowData();
     }
 
+    RowData() = default;
+    RowData(const RowData &) = default;
+    // Takes the counts it is handed, without touching the empty schema's.
+    RowData(RowSchema::Ptr &&rowSchema, QExplicitlySharedDataPointer<const RowBlock> &&rowBlock)
+        : schema(std::move(rowSchema)), block(std::move(rowBlock))
+    {
+    }
+
     quint32 indication = 0;
     PlacedFlag placed;
     bool hasIndication = false;
@@ -190,16 +198,14 @@ qsizetype Row::placedDataUnits()
     return qsizetype((sizeof(RowData) + 7) / 8 * 4);
 }
 
-Row Row::inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
+Row Row::inBlock(RowSchema::Ptr schema, QExplicitlySharedDataPointer<const RowBlock> block,
                  char16_t *slot, const char16_t *base, bool narrow, quint32 indication, bool hasIndication)
 {
-    auto *data = new (slot) RowData;
+    auto *data = new (slot) RowData(std::move(schema), std::move(block));
     data->placed.value = true;
     data->narrow = narrow;
     data->indication = indication;
     data->hasIndication = hasIndication;
-    data->schema = schema;
-    data->block = std::move(block);
     data->base = base;
     return Row(data);
 }

@@ -121,7 +121,7 @@ private:
     // The units a row's shared data takes at the front of its stretch of a block.
     static qsizetype placedDataUnits();
     // Constructs the row's shared data at `slot`, inside `block`.
-    static Row inBlock(const RowSchema::Ptr &schema, QExplicitlySharedDataPointer<const RowBlock> block,
+    static Row inBlock(RowSchema::Ptr schema, QExplicitlySharedDataPointer<const RowBlock> block,
                        char16_t *slot, const char16_t *base, bool narrow, quint32 indication,
                        bool hasIndication);
     void detach();

@@ -36,9 +36,14 @@ RowBlockBuilder::Slot RowBlockBuilder::reserve(qsizetype units)
 Row RowBlockBuilder::place(const Slot &slot, qsizetype units, bool narrow, quint32 indication,
                            bool hasIndication)
 {
-    if (slot.shared)
+    QExplicitlySharedDataPointer<const RowBlock> block;
+    if (slot.shared) {
         m_used += units;
-    return Row::inBlock(m_schema, QExplicitlySharedDataPointer<const RowBlock>(slot.block.data()), slot.at,
+        block = m_blockCounts.take(slot.block.data());
+    } else {
+        block = QExplicitlySharedDataPointer<const RowBlock>(slot.block.data());
+    }
+    return Row::inBlock(m_schemaCounts.take(m_schema.data()), std::move(block), slot.at,
                         slot.at + Row::placedDataUnits(), narrow, indication, hasIndication);
 }
 

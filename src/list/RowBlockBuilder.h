@@ -2,6 +2,7 @@
 
 #include "Row.h"
 #include "RowBlock.h"
+#include "SharedCountBatch.h"
 
 #include <QExplicitlySharedDataPointer>
 #include <QStringView>
@@ -16,6 +17,8 @@ public:
     static constexpr qsizetype kDefaultBlockUnits = qsizetype(1) << 20;
 
     explicit RowBlockBuilder(const RowSchema::Ptr &schema, qsizetype blockUnits = kDefaultBlockUnits);
+    RowBlockBuilder(RowBlockBuilder &&) noexcept = default;
+    RowBlockBuilder &operator=(RowBlockBuilder &&) = delete;
 
     // A row of `count` cells in schema order; cells beyond count are empty,
     // cells beyond the schema are ignored. Null (an empty Row) when the
@@ -47,4 +50,6 @@ private:
     QExplicitlySharedDataPointer<RowBlock> m_block;
     qsizetype m_used = 0;
     qint64 m_reserved = 0;
+    SharedCountBatch<RowSchema> m_schemaCounts;
+    SharedCountBatch<RowBlock> m_blockCounts;
 };

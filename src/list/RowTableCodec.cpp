@@ -143,7 +143,10 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
     // Each thread builds its rows into blocks of its own (the rows may go
     // anywhere afterwards) and unpacks every segment into the same scratch,
     // whose pages are then faulted in once.
-    std::vector<RowBlockBuilder> builders(static_cast<size_t>(workers), RowBlockBuilder(schema));
+    std::vector<RowBlockBuilder> builders;
+    builders.reserve(static_cast<size_t>(workers));
+    for (int w = 0; w < workers; ++w)
+        builders.emplace_back(schema);
     std::vector<QByteArray> scratch(static_cast<size_t>(workers));
     std::vector<QString> errors(static_cast<size_t>(count));
     const bool decoded = ParallelRun::run(count, workers, [&](qsizetype s, int worker) {

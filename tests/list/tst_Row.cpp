@@ -1,5 +1,7 @@
 #include "list/Row.h"
 #include "list/RowBlockBuilder.h"
+
+#include <optional>
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
@@ -264,6 +266,26 @@ void tst_Row::blockRowsBehaveAsOwnRows()
     own.clear();
     QCOMPARE(survivor.cellText(u"a"), QStringView(texts.at(10)));
     QCOMPARE(survivor.keys(), (QStringList{Row::kIndicationKey, Row::kOptionKey, QStringLiteral("a"), QStringLiteral("b")}));
+
+    // Builders take their counts on the schema in batches: with the rows and
+    // the builders gone, the count is back where it was, however many
+    // batches were opened and whichever builder went first.
+    const int countBefore = schema->ref.loadRelaxed();
+    {
+        RowBlockBuilder first(schema, 256);
+        std::optional<RowBlockBuilder> second(std::in_place, schema, 256);
+        RowList many;
+        for (int i = 0; i < 10000; ++i) {
+            const QStringView cells[] = {u"", texts.at(i % 50)};
+            many.append((i % 3 ? first : *second).append(cells, 2));
+        }
+        QVERIFY(schema->ref.loadRelaxed() > 10000);
+        second.reset();
+        QCOMPARE(many.at(9998).cellText(u"a"), QStringView(texts.at(9998 % 50)));
+        many.remove(0, 5000);
+        QCOMPARE(many.at(0).cellText(u"a"), QStringView(texts.at(0)));
+    }
+    QCOMPARE(schema->ref.loadRelaxed(), countBefore);
 }
 
 void tst_Row::wideSchemasFindTitles()
