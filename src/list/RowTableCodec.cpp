@@ -153,6 +153,8 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
         ArchiveRowSegment segment;
         if (!table.segment(s, &scratch[size_t(worker)], &segment, &errors[size_t(s)]))
             return false;
+        // A packed segment now reads from the scratch: its stored bytes are done.
+        table.releaseSegment(s);
         RowBlockBuilder &builder = builders[size_t(worker)];
         QVarLengthArray<QByteArrayView, 32> cells(columns + 1);
         Row *row = out + table.segmentFirstRow(s);

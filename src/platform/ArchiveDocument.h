@@ -119,6 +119,11 @@ public:
     // type fails the document.
     bool expect(quint32 node, NodeType type, const Location &where) const;
 
+    // Said by an owner that handed over the only copy of the bytes: parts
+    // read once (row-table segments) may then give their memory back.
+    void setBytesReleasable() { m_bytesReleasable = true; }
+    bool bytesReleasable() const { return m_bytesReleasable && m_bytes.isDetached(); }
+
     // The first failure wins; later ones are dropped.
     void fail(const QString &reason) const;
     bool failed() const { return m_failed.load(std::memory_order_acquire); }
@@ -133,6 +138,7 @@ private:
     QVariant toVariantAt(quint32 node, const Location &where, int depth) const;
 
     QByteArray m_bytes;
+    bool m_bytesReleasable = false;
     quint32 m_root = 0;
     std::vector<Node> m_nodes;
     std::vector<quint32> m_children;

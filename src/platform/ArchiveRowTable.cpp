@@ -227,6 +227,10 @@ bool ArchiveRowTable::segment(qsizetype index, QByteArray *scratch, ArchiveRowSe
         return false;
     }
     const Segment &stored = m_layout->segments[size_t(index)];
+    if (stored.released.loadAcquire()) {
+        *error = QStringLiteral("a row table segment %1 was read once already").arg(index);
+        return false;
+    }
     QByteArrayView bytes(m_block + stored.at, stored.length);
     const bool marked = !m_layout->markTitle.isEmpty();
     if (!stored.packed)
@@ -242,6 +246,15 @@ bool ArchiveRowTable::segment(qsizetype index, QByteArray *scratch, ArchiveRowSe
         return true;
     *error = QStringLiteral("segment %1: %2").arg(index).arg(*error);
     return false;
+}
+
+void ArchiveRowTable::releaseSegment(qsizetype index) const
+{
+    if (index < 0 || index >= segmentCount() || !m_document->bytesReleasable())
+        return;
+    const Segment &stored = m_layout->segments[size_t(index)];
+    if (stored.packed && stored.released.testAndSetOrdered(0, 1))
+        HugePageMemory::discard(m_block + stored.at, stored.length);
 }
 
 ArchiveArray ArchiveRowTable::styledCells() const

@@ -2,6 +2,7 @@
 
 #include "ArchiveArray.h"
 
+#include <QAtomicInt>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -39,6 +40,8 @@ public:
         quint32 length = 0; // as stored
         quint32 plainLength = 0; // unpacked
         bool packed = false;
+        // Set once its stored bytes were given back (see releaseSegment).
+        mutable QAtomicInt released = 0;
     };
 
     // What the reader checked of a block, in offsets from its start.
@@ -93,6 +96,11 @@ public:
     // Unpacks (into scratch, when packed) and checks a segment. Safe to call
     // from several threads at once; a failure is only reported in *error.
     bool segment(qsizetype index, QByteArray *scratch, ArchiveRowSegment *segment, QString *error) const;
+    // For a reader that has taken everything it needs from a packed
+    // segment: where the archive alone holds its bytes, their memory goes
+    // back now rather than with the archive, so a list being opened does not
+    // hold its file beside its rows. The segment cannot be read again.
+    void releaseSegment(qsizetype index) const;
     // The (cell index, attributed text) pairs of the cells with runs.
     ArchiveArray styledCells() const;
     void fail(const QString &reason) const;

@@ -7,6 +7,7 @@
 #include <new>
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -46,6 +47,23 @@ void HugePageMemory::advise(void *data, size_t bytes)
     const quintptr last = (begin + bytes) & ~quintptr(kHugePage - 1);
     if (first < last)
         ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(bytes);
+#endif
+}
+
+void HugePageMemory::discard(const void *data, size_t bytes)
+{
+#ifdef Q_OS_LINUX
+    static const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<quintptr>(data);
+    if (page == 0 || bytes < page || begin > std::numeric_limits<quintptr>::max() - bytes)
+        return;
+    const quintptr first = (begin + page - 1) & ~quintptr(page - 1);
+    const quintptr last = (begin + bytes) & ~quintptr(page - 1);
+    if (first < last)
+        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_DONTNEED);
 #else
     Q_UNUSED(data);
     Q_UNUSED(bytes);

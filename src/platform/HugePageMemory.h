@@ -31,6 +31,9 @@ public:
     // The same for a byte array's whole capacity; call it right after the
     // array has grown, before the new bytes are written.
     static void advise(QByteArray &bytes);
+    // Gives the whole small pages inside a range back to the system: they
+    // read as zeros afterwards. Only for memory nothing will read again.
+    static void discard(const void *data, size_t bytes);
 
 private:
     void *m_data;

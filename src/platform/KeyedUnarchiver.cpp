@@ -38,6 +38,8 @@ KeyedUnarchiver::KeyedUnarchiver(QByteArray &&data) : m_document(std::make_share
 {
     QByteArray owned = std::move(data);
     const Limits limits;
+    // The bytes are the document's alone once this returns.
+    m_document->setBytesReleasable();
     if (!ArchiveCompression::isCompressed(owned)) {
         ArchiveParser::parse(*m_document, owned, limits.maxDepth, limits.maxBytes, budgetFor(owned.size(), limits));
         return;

@@ -197,6 +197,18 @@ private Q_SLOTS:
         QCOMPARE(back->tableItemObjectArray(), rows);
         QCOMPARE(back->tableItemObjectArray().at(0).cellText(u"A"), u"\uFEFFzw");
         QVERIFY(!back->tableItemObjectArray().at(count - 2).cell(u"B").hasOnlyDefaultAttributes());
+
+        // An archive handed the only copy of its bytes gives each segment's
+        // memory back once read: the rows are whole, and a second read of
+        // the same table is refused rather than decoding emptied memory.
+        // Shared bytes (above) stay readable any number of times.
+        KeyedUnarchiver owner(QByteArray(bytes.constData(), bytes.size()));
+        const auto once = owner.decodeTopLevelObject<ListItem>(u"listItem");
+        QVERIFY2(once, qPrintable(owner.errorString()));
+        QCOMPARE(once->tableItemObjectArray(), rows);
+        QVERIFY(!owner.decodeTopLevelObject<ListItem>(u"listItem"));
+        QVERIFY2(owner.errorString().startsWith(u"archive: ") && owner.errorString().contains(u"read once already"),
+                 qPrintable(owner.errorString()));
     }
 
     void tableFilesOfTheEarlierWriterStillOpen()
