@@ -93,12 +93,11 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
     qsizetype styledCount = 0;
     for (qsizetype s = 0; s < count; ++s) {
         table.addSegment(std::min(ArchiveRowTable::kSegmentRows, quint32(rows.size() - s * ArchiveRowTable::kSegmentRows)),
-                         plainLengths[size_t(s)], frames[size_t(s)]);
-        frames[size_t(s)] = QByteArray();
+                         plainLengths[size_t(s)], std::move(frames[size_t(s)]));
         styledCount += qsizetype(styled[size_t(s)].size());
     }
-    const QByteArray block = table.finish();
-    if (block.isEmpty() || styledCount > std::numeric_limits<qint32>::max() / 2)
+    const std::vector<QByteArray> block = table.finish();
+    if (block.empty() || styledCount > std::numeric_limits<qint32>::max() / 2)
         return false;
     for (const Styled &cells : styled) {
         if (!cells.empty() && cells.back().first > std::numeric_limits<qint32>::max())

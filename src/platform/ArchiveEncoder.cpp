@@ -19,6 +19,9 @@ namespace {
 constexpr size_t kLinearKeyCheck = 16;
 constexpr double kMaxPointSize = 100000.0;
 constexpr int kMaxWeight = 1000;
+// Options, saved searches and settings that follow a list's rows; only
+// pages written to are ever taken.
+constexpr qsizetype kRoomAfterRowTable = qsizetype(4) << 20;
 
 } // namespace
 
@@ -613,10 +616,13 @@ void ArchiveEncoder::endObject()
     d->writer->endArray();
 }
 
-void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsizetype styledValues,
+void ArchiveEncoder::beginRowTable(qsizetype rows, const std::vector<QByteArray> &block, qsizetype styledValues,
                                    QStringView key)
 {
-    if (rows < 0 || styledValues < 0 || styledValues % 2 != 0) {
+    qint64 blockSize = 0;
+    for (const QByteArray &piece : block)
+        blockSize += piece.size();
+    if (rows < 0 || styledValues < 0 || styledValues % 2 != 0 || block.empty()) {
         fail(QStringLiteral("a row table under \"%1\" with %2 rows and %3 styled values")
                  .arg(key).arg(rows).arg(styledValues));
         return;
@@ -624,17 +630,30 @@ void ArchiveEncoder::beginRowTable(qsizetype rows, const QByteArray &block, qsiz
     if (!openContainer(key))
         return;
     QCborStreamWriter &w = *d->writer;
+    QIODevice *device = w.device();
     // A list's block is most of its archive: growing an in-memory archive
-    // to fit it would copy everything written so far once more.
-    if (auto *buffer = qobject_cast<QBuffer *>(w.device())) {
-        buffer->buffer().reserve(buffer->buffer().size() + block.size() + 64);
+    // to fit it, or the rest of the list after it, would copy everything
+    // written so far once more.
+    if (auto *buffer = qobject_cast<QBuffer *>(device)) {
+        buffer->buffer().reserve(buffer->buffer().size() + qsizetype(blockSize) + kRoomAfterRowTable);
         HugePageMemory::advise(buffer->buffer());
     }
-    w.append(QCborTag(ArchiveFormat::kTagRowTable));
-    w.startArray(3);
-    w.append(quint64(rows));
-    w.append(block);
-    d->rowTableBytes += block.size();
+    // The tag, the array of three, the row count and the block go straight
+    // to the device, the block piece by piece, as the writer would encode
+    // them (it writes unbuffered, and can only take a block whole). To the
+    // writer, the styled array that follows is the entry's value.
+    QByteArray head = ArchiveFormat::cborHead(6, ArchiveFormat::kTagRowTable);
+    head += ArchiveFormat::cborHead(4, 3);
+    head += ArchiveFormat::cborHead(0, quint64(rows));
+    head += ArchiveFormat::cborHead(2, quint64(blockSize));
+    bool written = device && device->write(head) == head.size();
+    for (auto piece = block.cbegin(); written && piece != block.cend(); ++piece)
+        written = device->write(*piece) == piece->size();
+    if (!written) {
+        fail(QStringLiteral("writing a row table under \"%1\" failed").arg(key));
+        return;
+    }
+    d->rowTableBytes += blockSize;
     w.startArray(quint64(styledValues));
     d->push(Private::FrameType::RowTable, styledValues);
 }
@@ -648,6 +667,6 @@ void ArchiveEncoder::endRowTable()
 {
     if (!closeContainer(int(Private::FrameType::RowTable), "endRowTable"))
         return;
-    d->writer->endArray();
+    // The array of three was written by hand and needs no closing.
     d->writer->endArray();
 }

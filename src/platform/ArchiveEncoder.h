@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "AttributedText.h"
 
 #include <QByteArray>
@@ -67,9 +69,11 @@ public:
     void endDictionary();
     void beginObject(const QString &className, QStringView key);
     void endObject();
-    // An array of rows as one ArchiveRowTable block; then exactly styledValues
-    // values (cell index, attributed text, ...) and endRowTable.
-    void beginRowTable(qsizetype rows, const QByteArray &block, qsizetype styledValues, QStringView key);
+    // An array of rows as one ArchiveRowTable block, given as the pieces it
+    // is written from in order; then exactly styledValues values (cell
+    // index, attributed text, ...) and endRowTable.
+    void beginRowTable(qsizetype rows, const std::vector<QByteArray> &block, qsizetype styledValues,
+                       QStringView key);
     void endRowTable();
     // Bytes of row table blocks written so far; their rows are packed
     // already, so packing the whole archive again gains little.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringDecoder>
@@ -54,5 +55,23 @@ struct ArchiveFormat
         QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
                                                          | QStringConverter::Flag::ConvertInitialBom);
         return decoder.decode(utf8);
+    }
+
+    // The head of a CBOR item (major type 0-7 and its number, shortest
+    // form), for bytes written beside the stream writer.
+    static QByteArray cborHead(quint8 major, quint64 value)
+    {
+        const char type = char(major << 5);
+        int bytes = 0;
+        QByteArray head;
+        if (value < 24) {
+            head.append(char(type | char(value)));
+        } else {
+            bytes = value <= 0xff ? 1 : value <= 0xffff ? 2 : value <= 0xffffffffu ? 4 : 8;
+            head.append(char(type | char(bytes == 1 ? 24 : bytes == 2 ? 25 : bytes == 4 ? 26 : 27)));
+        }
+        for (int i = bytes - 1; i >= 0; --i)
+            head.append(char((value >> (8 * i)) & 0xff));
+        return head;
     }
 };

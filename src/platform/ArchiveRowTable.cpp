@@ -71,40 +71,39 @@ ArchiveRowTable::Writer::Writer(const QString &markTitle, const QStringList &tit
 {
 }
 
-void ArchiveRowTable::Writer::addSegment(quint32 rows, quint32 plainLength, const QByteArray &frame)
+void ArchiveRowTable::Writer::addSegment(quint32 rows, quint32 plainLength, QByteArray frame)
 {
     m_added += rows;
     m_directory.insert(m_directory.end(), {rows, plainLength, quint32(qMin<quint64>(quint64(frame.size()), kMaxLength))});
-    m_frames.push_back(frame);
+    m_frames.push_back(std::move(frame));
 }
 
-QByteArray ArchiveRowTable::Writer::finish()
+std::vector<QByteArray> ArchiveRowTable::Writer::finish()
 {
     qint64 packed = 0;
     for (const QByteArray &frame : m_frames)
         packed += frame.size();
     if (m_added != m_rows || m_rows > kMaxLength || m_frames.size() > kMaxLength)
         return {};
-    QByteArray out;
-    out.reserve(64 + qsizetype(m_directory.size()) * 4 + packed);
-    HugePageMemory::advise(out);
-    appendNumber(out, kSegmentedVersion);
-    appendNumber(out, quint32(m_rows));
-    appendNumber(out, quint32(m_titles.size()));
-    appendText(out, m_markTitle);
+    QByteArray head;
+    appendNumber(head, kSegmentedVersion);
+    appendNumber(head, quint32(m_rows));
+    appendNumber(head, quint32(m_titles.size()));
+    appendText(head, m_markTitle);
     for (const QString &title : std::as_const(m_titles))
-        appendText(out, title);
-    appendNumber(out, quint32(m_frames.size()));
+        appendText(head, title);
+    appendNumber(head, quint32(m_frames.size()));
     for (const quint32 number : m_directory)
-        appendNumber(out, number);
-    // The frames are large: let go of each once copied.
-    for (QByteArray &frame : m_frames) {
-        out.append(frame);
-        frame = QByteArray();
-    }
-    if (quint64(out.size()) > kMaxLength)
+        appendNumber(head, number);
+    if (quint64(head.size()) + quint64(packed) > kMaxLength)
         return {};
-    return out;
+    std::vector<QByteArray> pieces;
+    pieces.reserve(m_frames.size() + 1);
+    pieces.push_back(std::move(head));
+    for (QByteArray &frame : m_frames)
+        pieces.push_back(std::move(frame));
+    m_frames.clear();
+    return pieces;
 }
 
 bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *layout, QString *error)

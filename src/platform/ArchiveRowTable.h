@@ -61,10 +61,13 @@ public:
     public:
         Writer(const QString &markTitle, const QStringList &titles, qsizetype rows);
         // frame is one packed ArchiveRowSegment of `rows` rows.
-        void addSegment(quint32 rows, quint32 plainLength, const QByteArray &frame);
+        void addSegment(quint32 rows, quint32 plainLength, QByteArray frame);
+        // The block in the pieces it is written from, in order: its head
+        // (header and directory), then the frames, which leave the writer.
+        // Copying them into one array would touch as much memory again.
         // Empty when the segments do not add up to the rows or the block
         // would pass 32-bit lengths.
-        QByteArray finish();
+        std::vector<QByteArray> finish();
 
     private:
         QString m_markTitle;

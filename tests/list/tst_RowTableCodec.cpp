@@ -16,6 +16,7 @@
 
 #include "TestSupport.h"
 
+#include <QCborValue>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -197,6 +198,23 @@ private Q_SLOTS:
         QCOMPARE(back->tableItemObjectArray(), rows);
         QCOMPARE(back->tableItemObjectArray().at(0).cellText(u"A"), u"\uFEFFzw");
         QVERIFY(!back->tableItemObjectArray().at(count - 2).cell(u"B").hasOnlyDefaultAttributes());
+
+        // The block goes to the device beside the stream writer: the same
+        // bytes reach a file as an array, and they are well-formed CBOR.
+        const QByteArray plainArchive = KeyedArchiver::archivedData(list, u"listItem");
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"list"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        {
+            KeyedArchiver archiver(&file);
+            archiver.encoder().encodeObject(list, u"listItem");
+            QVERIFY(archiver.finish());
+        }
+        file.close();
+        QCOMPARE(readFile(file.fileName()), plainArchive);
+        QCborParserError cborError;
+        QCborValue::fromCbor(plainArchive, &cborError);
+        QCOMPARE(cborError.error, QCborError::NoError);
 
         // An archive handed the only copy of its bytes gives each segment's
         // memory back once read: the rows are whole, and a second read of

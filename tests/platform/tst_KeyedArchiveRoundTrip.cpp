@@ -1,9 +1,11 @@
 #include "support/TestSupport.h"
 
 #include "platform/ArchiveArray.h"
+#include "platform/ArchiveFormat.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
+#include <QCborStreamWriter>
 #include <QCborValue>
 #include <QDate>
 #include <QSaveFile>
@@ -514,6 +516,25 @@ private Q_SLOTS:
         });
         QVERIFY(!deepest.isEmpty());
         QVERIFY(KeyedUnarchiver(deepest).isValid());
+    }
+
+    void handWrittenHeadsMatchTheStreamWriter()
+    {
+        // Heads written beside the stream writer take its shortest forms at
+        // every width boundary.
+        const quint64 values[] = {0, 23, 24, 255, 256, 65535, 65536, 0xffffffffu, 0x100000000u,
+                                  std::numeric_limits<quint64>::max()};
+        for (const quint64 value : values) {
+            QByteArray expected;
+            QCborStreamWriter writer(&expected);
+            writer.append(value);
+            QCOMPARE(ArchiveFormat::cborHead(0, value), expected);
+            expected.clear();
+            QCborStreamWriter tagWriter(&expected);
+            tagWriter.append(QCborTag(value));
+            QCOMPARE(ArchiveFormat::cborHead(6, value), expected);
+        }
+        QCOMPARE(ArchiveFormat::cborHead(4, 3), QByteArray("\x83"));
     }
 
     void streamsIntoFiles()
