@@ -100,7 +100,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         return answer;
     }
     case 4: {
-        if (!request.value(u"commandText"_s).toString().contains(u"items:editing:title:"_s))
+        if (!request.value(RequestKey::commandText).toString().contains(u"items:editing:title:"_s))
             return answer;
         if (!m_selectedItem) {
             m_missedSelectedItem = true;
@@ -114,9 +114,9 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         return answer;
     }
     case 240: {
-        const qsizetype row = request.value(u"row"_s).toLongLong();
+        const qsizetype row = request.value(RequestKey::row).toLongLong();
         if (row >= 0 && row < m_list.rowCount()) {
-            const QString text = cellText(row, request.value(u"title"_s).toString());
+            const QString text = cellText(row, request.value(RequestKey::title).toString());
             if (!text.isEmpty()) {
                 answer.insert(RequestKey::answerType, FunctionCommand::kAnswerString);
                 answer.insert(RequestKey::answerObject, text);
@@ -125,7 +125,7 @@ QVariantMap ScriptRequestResponder::loadingCodeDivideInTwoSource(const QVariantM
         return answer;
     }
     case 250:
-        if (!writeCell(request.value(u"row"_s).toLongLong(), request.value(u"title"_s).toString(),
+        if (!writeCell(request.value(RequestKey::row).toLongLong(), request.value(RequestKey::title).toString(),
                        request.value(RequestKey::itemObject)))
             return {};
         return answer;

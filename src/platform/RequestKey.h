@@ -21,4 +21,11 @@ inline const QString commandNumber = QStringLiteral("commandNumber");
 inline const QString searchEditingSource = QStringLiteral("searchEditingSource");
 inline const QString objectArray = QStringLiteral("objectArray");
 inline const QString documentFileName = QStringLiteral("documentFileName");
+// Script requests: the cell a command reads or writes, and the document read
+// a command makes with the source that makes it.
+inline const QString row = QStringLiteral("row");
+inline const QString title = QStringLiteral("title");
+inline const QString commandText = QStringLiteral("commandText");
+inline const QString runCount = QStringLiteral("runCount");
+inline const QString sourceTitle = QStringLiteral("sourceTitle");
 } // namespace RequestKey

@@ -5,14 +5,11 @@
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "platform/ModelText.h"
-#include "platform/NotificationCenter.h"
 #include "script/ImportURLWorkFormula.h"
 #include "script/ScriptRequestHandler.h"
 
-#include <QThread>
 #include <QUrl>
 
-#include <atomic>
 #include <limits>
 #include "platform/RequestKey.h"
 
@@ -22,13 +19,6 @@ namespace {
 
 const QString kClassWords = u"FunctionCommand"_s;
 
-const QString kRunCount = u"runCount"_s;
-const QString kSourceTitle = u"sourceTitle"_s;
-const QString kCommandText = u"commandText"_s;
-const QString kAnswerTarget = u"answerTarget"_s;
-const QString kRow = u"row"_s;
-const QString kTitle = u"title"_s;
-const QString kEncodingType = u"encodingType"_s;
 const QString kMarkerList = u"requesMarkertListDictionary"_s;
 
 qint32 answerTypeOf(const QVariantMap &answer)
@@ -43,29 +33,10 @@ QString yesNo(bool state)
 
 } // namespace
 
-// Shared with the observer's handler, which may run on any thread after the
-// interpreter is gone; `owner` is touched only inside the owner's own post.
-struct FunctionCommand::AnswerSlot
-{
-    std::atomic<QThread *> postingThread{nullptr};
-    FunctionCommand *owner = nullptr;
-    bool answered = false;
-};
-
 FunctionCommand::FunctionCommand(NotificationCenter *center)
-    : m_center(center ? center : &NotificationCenter::defaultCenter())
-    , m_slot(std::make_shared<AnswerSlot>())
+    : m_channel(center, kDevelopNotification, kAnswerNotification,
+                [this](const QVariant &object) { answerFunctionSourceDictionaryOfTheNotification(object); })
 {
-    m_slot->owner = this;
-    // No receiver object: the handler runs synchronously on the posting
-    // thread, which is what taking an answer during one's own post needs.
-    m_observerToken = m_center->addObserver(kAnswerNotification, nullptr,
-                                            [slot = m_slot](const Notification &notification) {
-        if (slot->postingThread.load() != QThread::currentThread())
-            return;
-        slot->answered = true;
-        slot->owner->answerFunctionSourceDictionaryOfTheNotification(notification.object);
-    });
     m_stringFormula.setImageLoader([this](const QString &url, QByteArray *body) { return loadImage(url, body); });
 }
 
@@ -78,10 +49,7 @@ FunctionFormula *FunctionCommand::functionFormula()
     return &m_functionFormula;
 }
 
-FunctionCommand::~FunctionCommand()
-{
-    m_center->removeObserver(m_observerToken);
-}
+FunctionCommand::~FunctionCommand() = default;
 
 void FunctionCommand::initializationUserObject()
 {
@@ -368,7 +336,7 @@ bool FunctionCommand::loadingCodeFunctionFormulaAtSource(ParsedCode &piece)
     const QString &children = formula.children();
     switch (formula.commandNumber()) {
     case FunctionFormula::kColumnTitle:
-        return postRequest({{kRunCount, m_runCount}, {kSourceTitle, m_optionSource.sourceTitle()},
+        return postRequest({{RequestKey::runCount, m_runCount}, {RequestKey::sourceTitle, m_optionSource.sourceTitle()},
                             {RequestKey::codeText, text}, {RequestKey::commandNumber, 1}, {RequestKey::answerType, kAnswerArray},
                             {RequestKey::answerObject, children}},
                            false);
@@ -384,7 +352,7 @@ bool FunctionCommand::loadingCodeFunctionFormulaAtSource(ParsedCode &piece)
         return true;
     }
     case FunctionFormula::kCommand:
-        return runCommand(piece);
+        return m_commands.run(piece);
     default:
         return false;
     }
@@ -479,51 +447,9 @@ bool FunctionCommand::libraryFormulaForMarkertList()
     return !m_budget->stopped();
 }
 
-bool FunctionCommand::runCommand(ParsedCode &piece)
+bool FunctionCommand::commandReadFormulaAtSource(const QString &text)
 {
-    // The command is the one the marker starts with; a command named inside
-    // an argument is that argument's business.
-    using Command = ParsedCode::Command;
-    bool done = false;
-    switch (piece.command()) {
-    case Command::ItemsRow: done = commandItemsRow(piece); break;
-    case Command::WriteRow: done = commandWriteRow(piece); break;
-    case Command::WriteTitle: done = commandWriteTitle(piece); break;
-    case Command::ReadURL: done = commandReadURL(piece); break;
-    case Command::ReadUTF8XML: done = commandReadUTF8XML(piece); break;
-    case Command::Object: done = commandObject(piece); break;
-    case Command::None: break;
-    }
-    if (done)
-        return true;
-    if (m_budget->stopped())
-        return false;
-    return commandReadFormulaAtSource(piece);
-}
-
-bool FunctionCommand::rowArgument(ParsedCode &piece, qint32 *row)
-{
-    if (const std::optional<qint32> digits = piece.rowDigits()) {
-        *row = *digits;
-        return true;
-    }
-    QVariant object;
-    qint32 type = 0;
-    if (!evaluateArgumentObject(piece, Label::Row, &object, &type))
-        return false;
-    if (type != kAnswerInteger && type != kAnswerString)
-        return false;
-    *row = InspectionCharacterString::integerValueOfObject(object);
-    return true;
-}
-
-bool FunctionCommand::pathArgument(ParsedCode &piece, QString *path)
-{
-    QVariantMap answer;
-    if (!evaluateArgument(piece, Label::Path, &answer) || answerTypeOf(answer) != kAnswerString)
-        return false;
-    *path = answer.value(RequestKey::answerObject).toString();
-    return !path->isEmpty();
+    return m_commands.readFormula(*m_parsed.piece(text, true));
 }
 
 void FunctionCommand::clearAnswer()
@@ -532,210 +458,6 @@ void FunctionCommand::clearAnswer()
     m_optionSource.registerAnswerObjectDictionary({});
     m_answerType = 0;
     m_workingAnswerType = 0;
-}
-
-template<class Make>
-QVariantMap &FunctionCommand::reusedRequest(ParsedCode &piece, qint32 type, bool perRun, Make &&make)
-{
-    clearAnswer();
-    ParsedCode::Request &memo = piece.request();
-    const QString &code = m_optionSource.codeText();
-    if (memo.map.isEmpty() || memo.type != type || memo.cachesFolderID != m_cachesFolderID || memo.codeText != code
-        || (perRun && (memo.runCount != m_runCount || memo.sourceTitle != m_optionSource.sourceTitle()))) {
-        memo.map = make();
-        if (m_cachesFolderID != 0)
-            memo.map.insert(RequestKey::cachesFolderID, m_cachesFolderID);
-        memo.type = type;
-        memo.cachesFolderID = m_cachesFolderID;
-        memo.codeText = code;
-        memo.runCount = m_runCount;
-        memo.sourceTitle = m_optionSource.sourceTitle();
-    }
-    return memo.map;
-}
-
-bool FunctionCommand::commandItemsRow(ParsedCode &piece)
-{
-    qint32 row = 0;
-    if (!rowArgument(piece, &row))
-        return false;
-    const QString &title = piece.titleChildren();
-    if (title.isEmpty())
-        return false;
-    QVariantMap &request = reusedRequest(piece, 240, false, [&] {
-        return QVariantMap{{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 240}, {kTitle, title}};
-    });
-    request.insert(kRow, row);
-    return sendRequest(request, false);
-}
-
-bool FunctionCommand::commandWriteRow(ParsedCode &piece)
-{
-    qint32 row = 0;
-    if (!rowArgument(piece, &row))
-        return false;
-    const QString &title = piece.titleChildren();
-    QVariant object;
-    qint32 type = 0;
-    if (title.isEmpty() || !evaluateArgumentObject(piece, Label::Object, &object, &type))
-        return false;
-    if (object.typeId() != QMetaType::QString)
-        return false;
-    QVariantMap &request = reusedRequest(piece, 250, false, [&] {
-        return QVariantMap{{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::commandNumber, 250}, {kTitle, title}};
-    });
-    request.insert(kRow, row);
-    request.insert(RequestKey::itemObject, object);
-    if (m_requestHandler) {
-        if (const std::optional<bool> written = m_requestHandler->writeScriptCell(m_cachesFolderID, row, title, object)) {
-            // The answers the dictionary form gives: nothing, or the request itself.
-            if (*written)
-                answerFunctionSourceDictionary(request, 0);
-            else
-                answerFunctionSourceDictionary({}, 0);
-            return true;
-        }
-        return false;
-    }
-    return sendRequest(request, false);
-}
-
-bool FunctionCommand::commandWriteTitle(ParsedCode &piece)
-{
-    QVariantMap titleAnswer;
-    if (!evaluateArgument(piece, Label::Title, &titleAnswer) || answerTypeOf(titleAnswer) != kAnswerString)
-        return false;
-    QVariantMap objectAnswer;
-    if (!evaluateArgument(piece, Label::Object, &objectAnswer))
-        return false;
-    return postRequest({{RequestKey::codeText, m_optionSource.codeText()},
-                        {kTitle, titleAnswer.value(RequestKey::answerObject)},
-                        {RequestKey::answerType, answerTypeOf(objectAnswer)},
-                        {kAnswerTarget, m_commandFormula.children()},
-                        {RequestKey::answerObject, objectAnswer.value(RequestKey::answerObject)}},
-                       true);
-}
-
-bool FunctionCommand::commandReadURL(ParsedCode &piece)
-{
-    QString path;
-    if (!pathArgument(piece, &path) || !allowedUrl(path) || !m_budget->spendFetch())
-        return false;
-    QString body;
-    int encoding = 0;
-    UrlFetcher fetcher(fetchLimits());
-    if (!fetcher.readText(path, &body, &encoding, &m_failureReason))
-        return false;
-    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::answerType, kAnswerString},
-                        {RequestKey::answerObject, body}, {kEncodingType, encoding}},
-                       true);
-}
-
-bool FunctionCommand::commandReadUTF8XML(ParsedCode &piece)
-{
-    QString path;
-    if (!pathArgument(piece, &path) || !allowedUrl(path) || !m_budget->spendFetch())
-        return false;
-    // A fresh reader each time: its limits carry the run's remaining time.
-    m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(fetchLimits());
-    ImportURLWorkFormula *reader = m_importURLWorkFormula.get();
-    if (!reader->connectionURLConnectionOfXMLToPath(path))
-        return false;
-    return postRequest({{RequestKey::codeText, m_optionSource.codeText()}, {RequestKey::answerType, kAnswerDictionary},
-                        {RequestKey::answerObject, reader->parserXMLDictionary()}},
-                       true);
-}
-
-bool FunctionCommand::commandObject(ParsedCode &piece)
-{
-    const QString &text = piece.text();
-    const QString code = m_optionSource.codeText();
-    if (text.startsWith(u"[Command:object:count:")) {
-        QVariantMap answer;
-        if (!evaluateArgument(piece, Label::Count, &answer))
-            return false;
-        qsizetype count = 0;
-        if (answerTypeOf(answer) == kAnswerArray)
-            count = answer.value(RequestKey::answerObject).toList().size();
-        else if (answerTypeOf(answer) == kAnswerDictionary)
-            count = answer.value(RequestKey::answerObject).toMap().size();
-        return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerInteger}, {RequestKey::answerObject, qint32(count)}}, true);
-    }
-    if (text.startsWith(u"[Command:object:array:")) {
-        QVariantMap answer;
-        if (!evaluateArgument(piece, Label::Array, &answer) || answerTypeOf(answer) != kAnswerArray)
-            return false;
-        const QVariantList array = answer.value(RequestKey::answerObject).toList();
-        const QString &indexText = piece.argument(Label::Index);
-        qint32 index = 0;
-        if (InspectionCharacterString::confirmCalculatingFormulaAtString(indexText)) {
-            index = InspectionCharacterString::integerValueOfString(indexText);
-        } else {
-            QVariantMap indexAnswer;
-            if (!evaluateArgument(piece, Label::Index, &indexAnswer))
-                return false;
-            const qint32 type = answerTypeOf(indexAnswer);
-            if (type != kAnswerInteger && type != kAnswerString)
-                return false;
-            index = InspectionCharacterString::integerValueOfObject(indexAnswer.value(RequestKey::answerObject));
-        }
-        if (index < 0 || index >= array.size())
-            return false;
-        return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerString},
-                            {RequestKey::answerObject, array.at(index).toString()}},
-                           true);
-    }
-    if (text.startsWith(u"[Command:object:dictionary:")) {
-        QVariantMap answer;
-        if (!evaluateArgument(piece, Label::Dictionary, &answer) || answerTypeOf(answer) != kAnswerDictionary)
-            return false;
-        const QVariantMap dictionary = answer.value(RequestKey::answerObject).toMap();
-        if (dictionary.isEmpty())
-            return false;
-        const QString &key = piece.argument(Label::Key);
-        return postRequest({{RequestKey::codeText, code}, {RequestKey::answerType, kAnswerString},
-                            {RequestKey::answerObject, dictionary.value(key).toString()}},
-                           true);
-    }
-    return postRequest({{RequestKey::codeText, code}}, true);
-}
-
-bool FunctionCommand::commandReadFormulaAtSource(const QString &text)
-{
-    return commandReadFormulaAtSource(*m_parsed.piece(text, true));
-}
-
-bool FunctionCommand::commandReadFormulaAtSource(ParsedCode &piece)
-{
-    const CommandFormula::Parse &parse = piece.commandParse();
-    if (!m_commandFormula.applyParse(parse))
-        return false;
-    QVariantMap &request = reusedRequest(piece, 4, true, [&] {
-        QVariantMap made{{kRunCount, m_runCount},
-                         {kSourceTitle, m_optionSource.sourceTitle()},
-                         {RequestKey::codeText, m_optionSource.codeText()},
-                         {RequestKey::commandNumber, 4},
-                         {kCommandText, parse.commandText}};
-        if (parse.forCountState) {
-            made.insert(RequestKey::answerType, kAnswerInteger);
-        } else {
-            made.insert(RequestKey::answerType, kAnswerString);
-            made.insert(RequestKey::answerObject, parse.children);
-        }
-        return made;
-    });
-    if (parse.forCountState)
-        request.insert(RequestKey::answerObject, m_mainLoopFunction.workLoopCount());
-    // Only the editing-item read needs the document; with no item selected
-    // it answers with nothing, which fails the command. Every other read
-    // comes back unchanged, so a run's own responder need not be asked.
-    if (!parse.readsItem && m_requestHandler) {
-        answerFunctionSourceDictionary(request, parse.forCountState ? kAnswerInteger : kAnswerString);
-        return true;
-    }
-    if (!sendRequest(request, !parse.readsItem))
-        return false;
-    return !parse.readsItem || m_optionSource.confirmAnswerObjectDictionary();
 }
 
 bool FunctionCommand::confirmMainLoopFunctionAtCode(const QString &text)
@@ -784,13 +506,8 @@ bool FunctionCommand::sendRequest(const QVariantMap &request, bool comesBackUnch
             answerFunctionSourceDictionary(*answer);
             return true;
         }
-    } else {
-        m_slot->answered = false;
-        QThread *const previous = m_slot->postingThread.exchange(QThread::currentThread());
-        m_center->post(kDevelopNotification, request);
-        m_slot->postingThread.store(previous);
-        if (m_slot->answered)
-            return true;
+    } else if (m_channel.post(request)) {
+        return true;
     }
     if (!comesBackUnchanged)
         return false;

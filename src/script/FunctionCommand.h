@@ -9,6 +9,8 @@
 #include "OptionSource.h"
 #include "ParsedCodeCache.h"
 #include "ScriptBudget.h"
+#include "ScriptCommandHandlers.h"
+#include "ScriptRequestChannel.h"
 #include "StringFormula.h"
 #include "script/UrlFetcher.h"
 
@@ -153,20 +155,12 @@ public:
     QString logText() const;
 
 private:
-    struct AnswerSlot;
+    friend class ScriptCommandHandlers;
     using Label = ParsedCode::Label;
 
     bool loadingCodeDivideInTwo(qint32 kind, ParsedCode &piece);
     bool loadingCodeFunctionFormulaAtSource(ParsedCode &piece);
     bool loadingStringFunctionFormulaAtSource(ParsedCode &piece);
-    bool commandReadFormulaAtSource(ParsedCode &piece);
-    bool runCommand(ParsedCode &piece);
-    bool commandItemsRow(ParsedCode &piece);
-    bool commandWriteRow(ParsedCode &piece);
-    bool commandWriteTitle(ParsedCode &piece);
-    bool commandReadURL(ParsedCode &piece);
-    bool commandReadUTF8XML(ParsedCode &piece);
-    bool commandObject(ParsedCode &piece);
 
     bool evaluateExpression(const QString &text, QVariantMap *answer);
     bool evaluateExpression(ParsedCode &piece, QVariantMap *answer);
@@ -177,14 +171,6 @@ private:
     // The same for a caller that wants only the answer's object and type.
     bool evaluateArgumentObject(ParsedCode &piece, Label label, QVariant *object, qint32 *type);
     bool evaluateFloatText(const QString &text, QString *value);
-    bool rowArgument(ParsedCode &piece, qint32 *row);
-    bool pathArgument(ParsedCode &piece, QString *path);
-    // The request this piece sent last, when it was made for the same source
-    // and kind (and, with `perRun`, the same source position and title);
-    // otherwise a new one from `make`. Earlier answers are dropped first, so
-    // the dictionary is not shared and takes the values that moved in place.
-    template<class Make>
-    QVariantMap &reusedRequest(ParsedCode &piece, qint32 type, bool perRun, Make &&make);
     void clearAnswer();
     // Posts the request; true when an answer arrived. A request the document
     // would hand back unchanged is taken as its own answer when nobody answers.
@@ -199,9 +185,7 @@ private:
     // m_optionSource := source, for the source at `row`.
     void adoptWorkingSource(qint32 row, const OptionSource &source);
 
-    NotificationCenter *m_center;
-    std::shared_ptr<AnswerSlot> m_slot;
-    quint64 m_observerToken = 0;
+    ScriptRequestChannel m_channel;
 
     OptionObjectSource m_optionObjectSource;
     OptionSource m_optionSource;
@@ -237,4 +221,5 @@ private:
     bool m_loopPassEnded = false;
     QString m_failedCodeText;
     QString m_failureReason;
+    ScriptCommandHandlers m_commands{*this};
 };
