@@ -76,7 +76,13 @@ QString ScriptRequestResponder::cellText(qsizetype row, const QString &title) co
                 return m_writes.at(write).value.string();
         }
     }
-    return m_list.rowAt(row).cellText(title).toString();
+    const Row &stored = m_list.rowAt(row);
+    if (stored.schema() != m_lookupSchema || title != m_lookupTitle) {
+        m_lookupSchema = stored.schema();
+        m_lookupTitle = title;
+        m_lookupIndex = m_lookupSchema->indexOf(title);
+    }
+    return stored.cellTextAt(m_lookupIndex).toString();
 }
 
 ScriptRequestResponder::~ScriptRequestResponder()

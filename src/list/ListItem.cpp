@@ -634,20 +634,21 @@ AttributedText ListItem::setCellAt(qsizetype row, qsizetype column, const Attrib
 CellEditList ListItem::applyCellEdits(const CellEditList &edits)
 {
     // Rows of one list nearly always share a schema, so a title's position
-    // is looked up once per schema rather than once per edit.
+    // is looked up once per schema rather than once per edit. The schema is
+    // held: an edit may free the one a row had, and a new schema could then
+    // take its address.
     struct Position
     {
-        const RowSchema *schema = nullptr;
+        RowSchema::Ptr schema;
         QString title;
         qsizetype index = -1;
 
         qsizetype in(const Row &row, const QString &wanted)
         {
-            const RowSchema *rowSchema = row.schema().data();
-            if (rowSchema != schema || wanted != title) {
-                schema = rowSchema;
+            if (row.schema() != schema || wanted != title) {
+                schema = row.schema();
                 title = wanted;
-                index = rowSchema ? rowSchema->indexOf(wanted) : -1;
+                index = schema ? schema->indexOf(wanted) : -1;
             }
             return index;
         }

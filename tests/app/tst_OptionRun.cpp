@@ -161,6 +161,27 @@ private Q_SLOTS:
         QVERIFY(!other.answerScriptRequest({{u"commandNumber"_s, 250}, {u"cachesFolderID"_s, 7}}).has_value());
         QCOMPARE(other.writeScriptCell(8, rows, u"c3"_s, u"x"_s), std::optional<bool>(false));
         QVERIFY(other.writes().isEmpty());
+
+        // Reads find each title in each row's own schema, however the rows'
+        // schemas alternate, and see the run's own writes.
+        ListItem mixed;
+        const RowSchema::Ptr idFirst = RowSchema::make({u"ID"_s, u"c3"_s});
+        const RowSchema::Ptr c3First = RowSchema::make({u"c3"_s, u"ID"_s});
+        const RowSchema::Ptr noC3 = RowSchema::make({u"ID"_s});
+        mixed.registerTableItemObjectArray({Row::fromTexts(idFirst, {u"a", u"x0"}), Row::fromTexts(c3First, {u"x1", u"b"}),
+                                            Row::fromTexts(noC3, {u"c"}), Row::fromTexts(idFirst, {u"d", u"x3"})});
+        ScriptRequestResponder reader(mixed, 9, nullptr);
+        const auto readC3 = [&](qsizetype row) {
+            const auto answer = reader.answerScriptRequest(
+                {{u"commandNumber"_s, 240}, {u"cachesFolderID"_s, 9}, {u"row"_s, row}, {u"title"_s, u"c3"_s}});
+            return answer ? answer->value(u"answerObject"_s).toString() : u"(none)"_s;
+        };
+        const QStringList expected = {u"x0"_s, u"x1"_s, QString(), u"x3"_s, u"x1"_s, u"x0"_s};
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            QCOMPARE(readC3(i < 4 ? i : 5 - i), expected.at(i));
+        QCOMPARE(reader.writeScriptCell(9, 1, u"c3"_s, u"w"_s), std::optional<bool>(true));
+        QCOMPARE(readC3(1), u"w"_s);
+        QCOMPARE(readC3(0), u"x0"_s);
     }
 
     void stoppedRunsWriteNothing()
