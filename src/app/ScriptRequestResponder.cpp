@@ -59,8 +59,14 @@ bool ScriptRequestResponder::writeCell(qsizetype row, const QString &title, cons
     // it has when that write arrives: the ID before this write, not after,
     // or a write that changes the ID would lose itself and the row's later writes.
     const QString itemID = m_itemIDTitle.isNull() ? QString() : cellText(row, m_itemIDTitle);
-    if (m_lastWrite.empty())
+    if (m_lastWrite.empty()) {
         m_lastWrite.assign(size_t(m_list.rowCount()), -1);
+        // A run that writes at all usually writes a cell in every row: room
+        // for one write a row, taken up only as written, spares the copies
+        // of growing a million writes step by step.
+        m_writes.reserve(m_list.rowCount());
+        m_previousWrite.reserve(size_t(m_list.rowCount()));
+    }
     m_previousWrite.push_back(m_lastWrite[size_t(row)]);
     m_lastWrite[size_t(row)] = m_writes.size();
     m_writes.append({row, itemID, title, std::move(value), true});
