@@ -6,15 +6,11 @@
 #include "platform/ArchiveDecoder.h"
 #include "platform/ArchiveEncoder.h"
 #include "platform/ErrorLog.h"
-#include "platform/HugePageMemory.h"
 #include "platform/LogCategories.h"
 #include "ListNotifier.h"
 #include "ListSorting.h"
 #include "platform/ModelText.h"
 #include "script/OptionObjectSource.h"
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 const QString kClassWords = QStringLiteral("List Items");
@@ -30,27 +26,12 @@ const QString kConversionRelevantFilePath = QStringLiteral("conversionRelevantFi
 const QString kEncodingType = QStringLiteral("encodingType");
 const QString kCrState = QStringLiteral("crState");
 
-constexpr qsizetype kItemIDPosition = 2;
-
 QVariantMap stringValuesOnly(const QVariantMap &map)
 {
     QVariantMap result;
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         if (it.value().typeId() == QMetaType::QString)
             result.insert(it.key(), it.value());
-    }
-    return result;
-}
-
-QVariantMap floatValuesOnly(const QVariantMap &map)
-{
-    QVariantMap result;
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        const int type = it.value().typeId();
-        if (type == QMetaType::Float || type == QMetaType::Double || type == QMetaType::Int
-            || type == QMetaType::UInt || type == QMetaType::LongLong || type == QMetaType::ULongLong) {
-            result.insert(it.key(), QVariant(it.value().toFloat()));
-        }
     }
     return result;
 }
@@ -66,9 +47,7 @@ ListItem::~ListItem() = default;
 
 ListItem::ListItem(const ListItem &other)
     : m_listItemOfDocumentID(other.m_listItemOfDocumentID),
-      m_columnTitlesArray(other.m_columnTitlesArray),
-      m_columnTitlesDic(other.m_columnTitlesDic),
-      m_columnTitlesWidthDic(other.m_columnTitlesWidthDic),
+      m_columns(other.m_columns),
       m_rows(other.m_rows),
       m_itemObjectRow(other.m_itemObjectRow),
       m_searchObjectDic(other.m_searchObjectDic),
@@ -137,9 +116,9 @@ const OptionObjectSource *ListItem::optionObjectSource() const
 void ListItem::encodeWithCoder(ArchiveEncoder &coder) const
 {
     coder.encodeObject(*creatorInformation(), kCreatorInformation);
-    coder.encodeStringArray(m_columnTitlesArray, kColumnTitlesArray);
-    coder.encodeValue(m_columnTitlesDic, kColumnTitlesDic);
-    coder.encodeValue(m_columnTitlesWidthDic, kColumnTitlesWidthDic);
+    coder.encodeStringArray(m_columns.titles(), kColumnTitlesArray);
+    coder.encodeValue(m_columns.titlesDic(), kColumnTitlesDic);
+    coder.encodeValue(m_columns.widths(), kColumnTitlesWidthDic);
 
     RowTableCodec::encode(m_rows.rows(), coder, kTableItemObjectArray);
 
@@ -164,7 +143,7 @@ bool ListItem::initWithCoder(const ArchiveDecoder &coder)
     if (coder.kindForKey(kColumnTitlesDic) == ArchiveKind::Dictionary)
         registerColumnTitlesDic(stringValuesOnly(coder.decodeValue(kColumnTitlesDic).toMap()));
     if (coder.kindForKey(kColumnTitlesWidthDic) == ArchiveKind::Dictionary)
-        registerColumnTitlesWidthDic(floatValuesOnly(coder.decodeValue(kColumnTitlesWidthDic).toMap()));
+        registerColumnTitlesWidthDic(coder.decodeValue(kColumnTitlesWidthDic).toMap());
 
     RowList rows;
     if (!RowTableCodec::decode(coder, kTableItemObjectArray, &rows))
@@ -194,9 +173,7 @@ bool ListItem::initWithCoder(const ArchiveDecoder &coder)
 void ListItem::initializationUserObject()
 {
     ErrorLog::guardedVoid(lcList(), kClassWords, u"initializationUserObject", [&] {
-        m_columnTitlesArray.clear();
-        m_columnTitlesDic.clear();
-        m_columnTitlesWidthDic.clear();
+        m_columns.clear();
         m_rows.setRows({});
         m_rows.setIndicationMode(false);
         titlesChanged();
@@ -216,13 +193,13 @@ bool ListItem::setTheEnvironmentalAtDecoder(const ListItem *other)
         initializationUserObject();
         if (!other->confirmColumnTitlesArray())
             return false;
-        if (!registerColumnTitlesArray(other->m_columnTitlesArray))
+        if (!registerColumnTitlesArray(other->m_columns.titles()))
             return false;
         if (other->confirmColumnTitlesDic())
-            registerColumnTitlesDic(other->m_columnTitlesDic);
+            registerColumnTitlesDic(other->m_columns.titlesDic());
         else
             makingColumnTitlesDic();
-        registerColumnTitlesWidthDic(other->m_columnTitlesWidthDic);
+        registerColumnTitlesWidthDic(other->m_columns.widths());
         if (other->confirmTableItemObjectArray())
             registerTableItemObjectArray(other->m_rows.rows());
         registerConversionRelevantFilePath(other->m_conversionRelevantFilePath);
@@ -258,7 +235,7 @@ bool ListItem::setTableComment()
                                                  encodingName, lineEnd);
         }
         const QString comment = QStringLiteral("titles:%1 items:%2 %3")
-                                    .arg(QString::number(m_columnTitlesArray.size()),
+                                    .arg(QString::number(m_columns.count()),
                                          QString::number(m_rows.rowCount()), info);
         creatorInformation()->setTableComment(comment);
         return true;
@@ -277,28 +254,15 @@ bool ListItem::registerConversionRelevantFilePath(const QString &value)
 
 bool ListItem::registerColumnTitlesArray(const QStringList &titles)
 {
-    m_columnTitlesArray = titles;
+    m_columns.setTitles(titles);
     titlesChanged();
-    return !m_columnTitlesArray.isEmpty();
+    return confirmColumnTitlesArray();
 }
 
 void ListItem::titlesChanged()
 {
     m_rows.setItemIDTitle(itemIDTitle());
     m_rows.announce(ListChange::Kind::Columns);
-}
-
-bool ListItem::registerColumnTitlesDic(const QVariantMap &dictionary)
-{
-    m_columnTitlesDic = dictionary;
-    return !m_columnTitlesDic.isEmpty();
-}
-
-bool ListItem::registerColumnTitlesWidthDic(const QVariantMap &dictionary)
-{
-    // Widths are single-precision numbers wherever they come from.
-    m_columnTitlesWidthDic = floatValuesOnly(dictionary);
-    return !m_columnTitlesWidthDic.isEmpty();
 }
 
 bool ListItem::registerTableItemObjectArray(RowList rows)
@@ -343,49 +307,8 @@ bool ListItem::registerSearchObjectDic(const SearchObjectDictionary &dictionary)
 bool ListItem::makingColumnTitlesDic()
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"makingColumnTitlesDic", false, [&] {
-        if (m_columnTitlesArray.isEmpty())
-            return false;
-        for (qsizetype n = 0; n < m_columnTitlesArray.size(); ++n)
-            addColumnAtTitles(m_columnTitlesArray.at(n), qint32(n));
-        return true;
+        return m_columns.makeTitlesDic();
     });
-}
-
-bool ListItem::addColumnAtTitles(const QString &title, qint32 columnNumber)
-{
-    if (title.isEmpty() || columnNumber < 0)
-        return false;
-    m_columnTitlesDic.insert(QStringLiteral("Columns%1").arg(columnNumber), title);
-    return true;
-}
-
-void ListItem::setColumnTitlesWidth(float width, const QString &title)
-{
-    if (!title.isEmpty())
-        m_columnTitlesWidthDic.insert(title, QVariant(width));
-}
-
-QStringList ListItem::selectColumnTitlesArray() const
-{
-    QStringList titles;
-    titles.reserve(m_columnTitlesArray.size());
-    for (const QString &title : m_columnTitlesArray) {
-        if (title != Row::kIndicationKey && title != Row::kOptionKey)
-            titles.append(title);
-    }
-    return titles;
-}
-
-QString ListItem::itemIDTitle() const
-{
-    return m_columnTitlesArray.size() > kItemIDPosition ? m_columnTitlesArray.at(kItemIDPosition) : QString();
-}
-
-QStringView ListItem::itemIDOfRow(const Row &row) const
-{
-    if (m_columnTitlesArray.size() <= kItemIDPosition)
-        return {};
-    return row.cellText(m_columnTitlesArray.at(kItemIDPosition));
 }
 
 qsizetype ListItem::itemCount() const
@@ -564,17 +487,9 @@ bool ListItem::registerIndication(quint32 mark, qsizetype index)
     });
 }
 
-QString ListItem::sortTitle(const ListSortDescriptor &descriptor) const
-{
-    const auto column = m_columnTitlesDic.constFind(descriptor.key);
-    if (column != m_columnTitlesDic.cend() && descriptor.key.startsWith(u"Columns"))
-        return column.value().toString();
-    return descriptor.key;
-}
-
 QList<qsizetype> ListItem::sortedPreviewOrder(const ListItem &snapshot, const ListSortDescriptor &descriptor)
 {
-    return ListSorting::sortedOrder(snapshot.m_rows, snapshot.sortTitle(descriptor), descriptor);
+    return ListSorting::sortedOrder(snapshot.m_rows, snapshot.m_columns.sortTitle(descriptor.key), descriptor);
 }
 
 QList<qsizetype> ListItem::sortPreview(const ListSortDescriptor &descriptor)
@@ -598,16 +513,16 @@ bool ListItem::sortedUsingDescriptorsArray(const QList<ListSortDescriptor> &desc
 
 QStringView ListItem::cellText(qsizetype row, qsizetype column) const
 {
-    if (!m_rows.containsRow(row) || column < 0 || column >= m_columnTitlesArray.size())
+    if (!m_rows.containsRow(row) || !m_columns.contains(column))
         return {};
-    return m_rows.rowAt(row).cellText(m_columnTitlesArray.at(column));
+    return m_rows.rowAt(row).cellText(m_columns.titleAt(column));
 }
 
 AttributedText ListItem::cellAt(qsizetype row, qsizetype column) const
 {
-    if (!m_rows.containsRow(row) || column < 0 || column >= m_columnTitlesArray.size())
+    if (!m_rows.containsRow(row) || !m_columns.contains(column))
         return {};
-    return m_rows.rowAt(row).cell(m_columnTitlesArray.at(column));
+    return m_rows.rowAt(row).cell(m_columns.titleAt(column));
 }
 
 quint32 ListItem::indicationAt(qsizetype row) const
@@ -617,177 +532,35 @@ quint32 ListItem::indicationAt(qsizetype row) const
 
 AttributedText ListItem::setCellAt(qsizetype row, qsizetype column, const AttributedText &value)
 {
-    if (!m_rows.containsRow(row) || column < 0 || column >= m_columnTitlesArray.size())
+    if (!m_columns.contains(column))
         return {};
-    const QString &title = m_columnTitlesArray.at(column);
-    if (title == Row::kIndicationKey) {
-        const quint32 old = m_rows.setIndication(row, value.string().toUInt());
-        return AttributedText(QString::number(old));
-    }
-    Row changed = m_rows.rowAt(row);
-    AttributedText old = changed.cell(title);
-    changed.setCell(title, value);
-    m_rows.replaceRow(row, changed);
-    return old;
-}
-
-CellEditList ListItem::applyCellEdits(const CellEditList &edits)
-{
-    // Rows of one list nearly always share a schema, so a title's position
-    // is looked up once per schema rather than once per edit.
-    struct Position
-    {
-        const RowSchema *schema = nullptr;
-        QString title;
-        qsizetype index = -1;
-
-        qsizetype in(const Row &row, const QString &wanted)
-        {
-            const RowSchema *rowSchema = row.schema().data();
-            if (rowSchema != schema || wanted != title) {
-                schema = rowSchema;
-                title = wanted;
-                index = rowSchema ? rowSchema->indexOf(wanted) : -1;
-            }
-            return index;
-        }
-    };
-    const QString &idTitle = m_rows.itemIDTitle();
-    Position idPosition;
-    Position titlePosition;
-    const auto itemIDAt = [&](qsizetype row) {
-        if (!m_rows.containsRow(row) || idTitle.isEmpty())
-            return QStringView();
-        const Row &value = m_rows.rowAt(row);
-        return value.cellTextAt(idPosition.in(value, idTitle));
-    };
-
-    CellEditList undo;
-    undo.reserve(edits.size());
-    HugePageMemory::advise(undo.data(), size_t(edits.size()) * sizeof(CellEdit));
-    qsizetype first = -1;
-    qsizetype last = -1;
-    for (const CellEdit &edit : edits) {
-        qsizetype row = edit.row;
-        if (!edit.itemID.isEmpty() && itemIDAt(row) != edit.itemID)
-            row = m_rows.rowOfItemID(edit.itemID);
-        if (!m_rows.containsRow(row) || edit.title.isEmpty())
-            continue;
-        // Changed where it stands: a row shared with a snapshot is copied
-        // once, on its first edit.
-        Row &changed = m_rows.rowForEdit(row, edit.title == idTitle);
-        CellEdit old{row, QString(), edit.title, {}, false};
-        if (edit.title == Row::kIndicationKey) {
-            old.value = changed.cell(edit.title);
-            old.present = changed.contains(edit.title);
-        } else {
-            const qsizetype index = titlePosition.in(changed, edit.title);
-            old.value = changed.cellAt(index);
-            old.present = index >= 0;
-        }
-        if (edit.present)
-            changed.setCell(edit.title, edit.value);
-        else
-            changed.remove(edit.title);
-        const QStringView itemID = itemIDAt(row);
-        old.itemID = !itemID.isEmpty() && itemID == edit.itemID ? edit.itemID : itemID.toString();
-        undo.append(std::move(old));
-        first = first < 0 ? row : std::min(first, row);
-        last = std::max(last, row);
-    }
-    // The undo edits run last edit first.
-    std::reverse(undo.begin(), undo.end());
-    if (first >= 0)
-        m_rows.announce(ListChange::Kind::Cells, first, last);
-    return undo;
-}
-
-QList<qsizetype> ListItem::movePreviewRows(const QList<qsizetype> &positions, qsizetype before)
-{
-    const qsizetype count = m_rows.previewCount();
-    std::vector<bool> moving(size_t(count), false);
-    QList<qsizetype> moved;
-    for (qsizetype position : positions) {
-        if (position >= 0 && position < count && !moving[size_t(position)]) {
-            moving[size_t(position)] = true;
-            moved.append(position);
-        }
-    }
-    if (moved.isEmpty())
-        return {};
-    before = std::clamp<qsizetype>(before, 0, count);
-    QList<qsizetype> order;
-    order.reserve(count);
-    for (qsizetype i = 0; i <= count; ++i) {
-        if (i == before)
-            order.append(moved);
-        if (i < count && !moving[size_t(i)])
-            order.append(i);
-    }
-    if (!m_rows.reorderPreview(order))
-        return {};
-    return order;
+    return ListEdits::setCell(m_rows, row, m_columns.titleAt(column), value);
 }
 
 QStringList ListItem::setColumnOrder(const QStringList &titles)
 {
-    QStringList old = m_columnTitlesArray;
-    QStringList sortedOld = old;
-    QStringList sortedNew = titles;
-    sortedOld.sort();
-    sortedNew.sort();
-    // Only a reordering: no title may appear or vanish this way.
-    if (sortedOld != sortedNew)
+    const QStringList old = m_columns.titles();
+    if (!m_columns.reorder(titles))
         return {};
-    m_columnTitlesArray = titles;
-    m_columnTitlesDic.clear();
-    makingColumnTitlesDic();
     titlesChanged();
     return old;
 }
 
 std::optional<float> ListItem::setColumnWidth(const QString &title, float width)
 {
-    std::optional<float> old;
-    const auto it = m_columnTitlesWidthDic.constFind(title);
-    if (it != m_columnTitlesWidthDic.cend())
-        old = it.value().toFloat();
-    setColumnTitlesWidth(width, title);
+    const std::optional<float> old = m_columns.replaceWidth(title, width);
     m_rows.announce(ListChange::Kind::Columns);
     return old;
 }
 
 QString ListItem::retitleColumn(qsizetype column, const QString &title)
 {
-    if (column < 0 || column >= m_columnTitlesArray.size() || title.isEmpty())
+    const std::optional<QString> old = m_columns.retitle(column, title);
+    if (!old)
         return {};
-    const QString old = m_columnTitlesArray.at(column);
-    if (old == title || m_columnTitlesArray.contains(title) || old == Row::kIndicationKey
-        || old == Row::kOptionKey || title == Row::kIndicationKey || title == Row::kOptionKey)
-        return {};
-    RowList rows = m_rows.rows();
-    Row::RenameMemo memo;
-    for (Row &row : rows)
-        row.renameKey(old, title, &memo);
-    m_columnTitlesArray[column] = title;
-    for (auto it = m_columnTitlesDic.begin(); it != m_columnTitlesDic.end(); ++it) {
-        if (it.value().toString() == old)
-            it.value() = title;
-    }
-    const auto width = m_columnTitlesWidthDic.constFind(old);
-    if (width != m_columnTitlesWidthDic.cend()) {
-        const QVariant value = width.value();
-        m_columnTitlesWidthDic.remove(old);
-        m_columnTitlesWidthDic.insert(title, value);
-    }
-    // Rows keep their places, so the search result stays valid.
-    const QList<qsizetype> search = m_rows.searchRows();
-    const bool mode = m_rows.indicationMode();
-    m_rows.setRows(std::move(rows));
-    m_rows.setSearchRows(search);
-    m_rows.setIndicationMode(mode);
+    ListEdits::renameCells(m_rows, *old, title);
     titlesChanged();
-    return old;
+    return *old;
 }
 
 bool ListItem::addSearchObject(const SearchEditingSource *search, const QString &title)
