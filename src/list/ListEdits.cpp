@@ -133,3 +133,58 @@ void ListEdits::renameCells(ListRowStore &store, const QString &from, const QStr
     store.setSearchRows(search);
     store.setIndicationMode(mode);
 }
+
+bool ListEdits::putRow(ListRowStore &store, const Row &row, QStringView itemID)
+{
+    if (row.isEmpty() || itemID.isEmpty())
+        return false;
+    // The arguments may point into the rows; copy before changing anything.
+    const Row copy = row;
+    const QString id = itemID.toString();
+    const qsizetype index = store.rowOfItemID(id);
+    if (index >= 0)
+        store.replaceRow(index, copy);
+    else
+        store.insertRows(0, {copy});
+    return true;
+}
+
+// A search result holds rows of the list, so a row new to the result is
+// stored in the list too (at the top, as a new row would be).
+bool ListEdits::putSearchRow(ListRowStore &store, const Row &row, QStringView itemID)
+{
+    if (row.isEmpty() || itemID.isEmpty())
+        return false;
+    const Row copy = row;
+    const QString id = itemID.toString();
+    const qsizetype position = searchPositionOfItemID(store, id);
+    if (position >= 0) {
+        store.replaceRow(store.searchRows().at(position), copy);
+        return true;
+    }
+    qsizetype index = store.rowOfItemID(id);
+    if (index >= 0) {
+        store.replaceRow(index, copy);
+    } else {
+        store.insertRows(0, {copy});
+        index = 0;
+    }
+    store.prependSearchRow(index);
+    return true;
+}
+
+qsizetype ListEdits::searchPositionOfItemID(const ListRowStore &store, QStringView itemID)
+{
+    if (itemID.isEmpty())
+        return -1;
+    const qsizetype position = store.searchPositionOfRow(store.rowOfItemID(itemID));
+    if (position >= 0)
+        return position;
+    // A later row with the same ID may be the one in the result.
+    const QList<qsizetype> &rows = store.searchRows();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (store.itemIDOfRow(rows.at(i)) == itemID)
+            return i;
+    }
+    return -1;
+}

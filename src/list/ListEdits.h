@@ -4,13 +4,15 @@
 #include "platform/AttributedText.h"
 
 #include <QList>
+#include <QStringView>
 #include <QString>
 
 class ListRowStore;
+class Row;
 
-// Edits of a list's rows by position, built on the row store's own. Each
-// answers what it replaced, so an undo can put it back, and is announced as
-// one change.
+// Edits of a list's rows built on the row store's own: by position, each
+// answering what it replaced so an undo can put it back and announced as one
+// change, and by item ID, as the model's add and remove address rows.
 class ListEdits
 {
 public:
@@ -28,4 +30,12 @@ public:
     // Every row's cell under `from` goes under `to`; rows keep their places,
     // the search result and what the preview shows.
     static void renameCells(ListRowStore &store, const QString &from, const QString &to);
+
+    // Replaces the row with that ID where it stands, or inserts it at the top;
+    // false for an empty row or ID.
+    static bool putRow(ListRowStore &store, const Row &row, QStringView itemID);
+    // The same in the search result; a row new to it is put in the list too.
+    static bool putSearchRow(ListRowStore &store, const Row &row, QStringView itemID);
+    // Position in the search result of a row with the ID, -1 when none is in it.
+    static qsizetype searchPositionOfItemID(const ListRowStore &store, QStringView itemID);
 };

@@ -1,10 +1,7 @@
 #include "ListItem.h"
 
-#include "RowTableCodec.h"
+#include "ListItemArchive.h"
 #include "list/CreatorInformation.h"
-#include "platform/ArchiveArray.h"
-#include "platform/ArchiveDecoder.h"
-#include "platform/ArchiveEncoder.h"
 #include "platform/ErrorLog.h"
 #include "platform/LogCategories.h"
 #include "ListNotifier.h"
@@ -14,27 +11,6 @@
 
 namespace {
 const QString kClassWords = QStringLiteral("List Items");
-
-const QString kCreatorInformation = QStringLiteral("creatorInformation");
-const QString kColumnTitlesArray = QStringLiteral("columnTitlesArray");
-const QString kColumnTitlesDic = QStringLiteral("columnTitlesDic");
-const QString kColumnTitlesWidthDic = QStringLiteral("columnTitlesWidthDic");
-const QString kTableItemObjectArray = QStringLiteral("tableItemObjectArray");
-const QString kOptionObjectSource = QStringLiteral("optionObjectSource");
-const QString kSearchObjectDic = QStringLiteral("searchObjectDic");
-const QString kConversionRelevantFilePath = QStringLiteral("conversionRelevantFilePath");
-const QString kEncodingType = QStringLiteral("encodingType");
-const QString kCrState = QStringLiteral("crState");
-
-QVariantMap stringValuesOnly(const QVariantMap &map)
-{
-    QVariantMap result;
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        if (it.value().typeId() == QMetaType::QString)
-            result.insert(it.key(), it.value());
-    }
-    return result;
-}
 } // namespace
 
 ListItem::ListItem()
@@ -115,59 +91,12 @@ const OptionObjectSource *ListItem::optionObjectSource() const
 
 void ListItem::encodeWithCoder(ArchiveEncoder &coder) const
 {
-    coder.encodeObject(*creatorInformation(), kCreatorInformation);
-    coder.encodeStringArray(m_columns.titles(), kColumnTitlesArray);
-    coder.encodeValue(m_columns.titlesDic(), kColumnTitlesDic);
-    coder.encodeValue(m_columns.widths(), kColumnTitlesWidthDic);
-
-    RowTableCodec::encode(m_rows.rows(), coder, kTableItemObjectArray);
-
-    coder.encodeObject(*optionObjectSource(), kOptionObjectSource);
-
-    coder.beginDictionary(m_searchObjectDic.size(), kSearchObjectDic);
-    for (auto it = m_searchObjectDic.cbegin(); it != m_searchObjectDic.cend(); ++it)
-        coder.encodeObject(it.value(), it.key());
-    coder.endDictionary();
-
-    coder.encodeString(m_conversionRelevantFilePath, kConversionRelevantFilePath);
-    coder.encodeInt32(m_encodingType, kEncodingType);
-    coder.encodeBool(m_crState, kCrState);
+    ListItemArchive::encode(*this, coder);
 }
 
 bool ListItem::initWithCoder(const ArchiveDecoder &coder)
 {
-    if (const auto creator = coder.decodeObject<CreatorInformation>(kCreatorInformation))
-        creatorInformation()->setTheEnvironmentalAtDecoder(creator.get());
-
-    registerColumnTitlesArray(coder.decodeStringArray(kColumnTitlesArray));
-    if (coder.kindForKey(kColumnTitlesDic) == ArchiveKind::Dictionary)
-        registerColumnTitlesDic(stringValuesOnly(coder.decodeValue(kColumnTitlesDic).toMap()));
-    if (coder.kindForKey(kColumnTitlesWidthDic) == ArchiveKind::Dictionary)
-        registerColumnTitlesWidthDic(coder.decodeValue(kColumnTitlesWidthDic).toMap());
-
-    RowList rows;
-    if (!RowTableCodec::decode(coder, kTableItemObjectArray, &rows))
-        return false;
-    registerTableItemObjectArray(std::move(rows));
-
-    if (const auto options = coder.decodeObject<OptionObjectSource>(kOptionObjectSource))
-        optionObjectSource()->setTheEnvironmentalAtDecoder(options.get());
-
-    if (coder.kindForKey(kSearchObjectDic) == ArchiveKind::Dictionary) {
-        const ArchiveDecoder searches = coder.decodeDictionary(kSearchObjectDic);
-        SearchObjectDictionary dictionary;
-        const QStringList titles = searches.allKeys();
-        for (const QString &title : titles) {
-            if (const auto search = searches.decodeObject<SearchEditingSource>(title))
-                dictionary.insert(title, *search);
-        }
-        registerSearchObjectDic(dictionary);
-    }
-
-    registerConversionRelevantFilePath(coder.decodeString(kConversionRelevantFilePath));
-    registerEncodingType(coder.decodeInt32(kEncodingType));
-    registerCrState(coder.decodeBool(kCrState));
-    return !coder.failed();
+    return ListItemArchive::decode(*this, coder);
 }
 
 void ListItem::initializationUserObject()
@@ -187,27 +116,7 @@ bool ListItem::setTheEnvironmentalAtDecoder(const ListItem *other)
     return ErrorLog::guarded(lcList(), kClassWords, u"setTheEnvironmentalAtDecoder", false, [&] {
         if (!other)
             return false;
-        if (other == this)
-            return true;
-        creatorInformation()->setTheEnvironmentalAtDecoder(other->creatorInformation());
-        initializationUserObject();
-        if (!other->confirmColumnTitlesArray())
-            return false;
-        if (!registerColumnTitlesArray(other->m_columns.titles()))
-            return false;
-        if (other->confirmColumnTitlesDic())
-            registerColumnTitlesDic(other->m_columns.titlesDic());
-        else
-            makingColumnTitlesDic();
-        registerColumnTitlesWidthDic(other->m_columns.widths());
-        if (other->confirmTableItemObjectArray())
-            registerTableItemObjectArray(other->m_rows.rows());
-        registerConversionRelevantFilePath(other->m_conversionRelevantFilePath);
-        registerEncodingType(other->m_encodingType);
-        registerCrState(other->m_crState);
-        optionObjectSource()->setTheEnvironmentalAtDecoder(other->optionObjectSource());
-        registerSearchObjectDic(other->m_searchObjectDic);
-        return true;
+        return other == this || ListItemArchive::copy(*this, *other);
     });
 }
 
@@ -348,22 +257,6 @@ std::optional<Row> ListItem::getObjectAtIndex(qsizetype index) const
     return m_rows.rowAt(row);
 }
 
-qsizetype ListItem::searchPositionOfItemID(QStringView itemID) const
-{
-    if (itemID.isEmpty())
-        return -1;
-    const qsizetype position = m_rows.searchPositionOfRow(m_rows.rowOfItemID(itemID));
-    if (position >= 0)
-        return position;
-    // A later row with the same ID may be the one in the result.
-    const QList<qsizetype> &rows = m_rows.searchRows();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (m_rows.itemIDOfRow(rows.at(i)) == itemID)
-            return i;
-    }
-    return -1;
-}
-
 bool ListItem::inspectionObjectAtItemID(QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"inspectionObjectAtItemID", false, [&] {
@@ -378,7 +271,7 @@ bool ListItem::inspectionObjectAtItemID(QStringView itemID)
 bool ListItem::inspectionSearchObjectAtItemID(QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"inspectionSearchObjectAtItemID", false, [&] {
-        const qsizetype index = searchPositionOfItemID(itemID);
+        const qsizetype index = ListEdits::searchPositionOfItemID(m_rows, itemID);
         if (index < 0)
             return false;
         m_itemSearchObjectRow = qint32(index);
@@ -386,55 +279,16 @@ bool ListItem::inspectionSearchObjectAtItemID(QStringView itemID)
     });
 }
 
-bool ListItem::addRow(const Row &row, QStringView itemID)
-{
-    if (row.isEmpty() || itemID.isEmpty())
-        return false;
-    // The arguments may point into the rows; copy before changing anything.
-    const Row copy = row;
-    const QString id = itemID.toString();
-    const qsizetype index = m_rows.rowOfItemID(id);
-    if (index >= 0)
-        m_rows.replaceRow(index, copy);
-    else
-        m_rows.insertRows(0, {copy});
-    return true;
-}
-
-// A search result holds rows of the list, so a row new to the result is
-// stored in the list too (at the top, as a new row would be).
-bool ListItem::addSearchRow(const Row &row, QStringView itemID)
-{
-    if (row.isEmpty() || itemID.isEmpty())
-        return false;
-    const Row copy = row;
-    const QString id = itemID.toString();
-    const qsizetype position = searchPositionOfItemID(id);
-    if (position >= 0) {
-        m_rows.replaceRow(m_rows.searchRows().at(position), copy);
-        return true;
-    }
-    qsizetype index = m_rows.rowOfItemID(id);
-    if (index >= 0) {
-        m_rows.replaceRow(index, copy);
-    } else {
-        m_rows.insertRows(0, {copy});
-        index = 0;
-    }
-    m_rows.prependSearchRow(index);
-    return true;
-}
-
 bool ListItem::addTableItemObject(const Row &row, QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"addTableItemObject", false,
-                             [&] { return addRow(row, itemID); });
+                             [&] { return ListEdits::putRow(m_rows, row, itemID); });
 }
 
 bool ListItem::addTableItemSearchObject(const Row &row, QStringView itemID)
 {
     return ErrorLog::guarded(lcList(), kClassWords, u"addTableItemSearchObject", false,
-                             [&] { return addSearchRow(row, itemID); });
+                             [&] { return ListEdits::putSearchRow(m_rows, row, itemID); });
 }
 
 bool ListItem::rearrangeItemObject(const Row &row, qsizetype index)
@@ -444,7 +298,7 @@ bool ListItem::rearrangeItemObject(const Row &row, qsizetype index)
         if (m_rows.rowCount() == 0)
             return false;
         const Row copy = row;
-        return addRow(copy, itemIDOfRow(copy));
+        return ListEdits::putRow(m_rows, copy, itemIDOfRow(copy));
     });
 }
 
@@ -455,7 +309,7 @@ bool ListItem::rearrangeItemSearchObject(const Row &row, qsizetype index)
         if (m_rows.searchRows().isEmpty())
             return false;
         const Row copy = row;
-        return addSearchRow(copy, itemIDOfRow(copy));
+        return ListEdits::putSearchRow(m_rows, copy, itemIDOfRow(copy));
     });
 }
 
@@ -469,8 +323,9 @@ bool ListItem::removeTableItemObjectAtItemID(QStringView itemID)
 
 bool ListItem::removeTableItemSearchObjectAtItemID(QStringView itemID)
 {
-    return ErrorLog::guarded(lcList(), kClassWords, u"removeTableItemSearchObjectAtItemID", false,
-                             [&] { return m_rows.removeSearchPosition(searchPositionOfItemID(itemID)); });
+    return ErrorLog::guarded(lcList(), kClassWords, u"removeTableItemSearchObjectAtItemID", false, [&] {
+        return m_rows.removeSearchPosition(ListEdits::searchPositionOfItemID(m_rows, itemID));
+    });
 }
 
 bool ListItem::registerIndication(quint32 mark, qsizetype index)

@@ -43,9 +43,11 @@ struct ListSortDescriptor
 // a million rows copies one pointer. A copy has its owned parts made, so a
 // const copy handed to workers is never changed by reading it.
 //
-// The rows, the search result and the preview live in a ListRowStore; this
-// class adds the columns and forwards the row operations by their model names.
-// A live list announces every change through notifier(); copies are silent.
+// The rows, the search result and the preview live in a ListRowStore, the
+// column titles and widths in ListColumns; edits beyond the store's own are
+// ListEdits', the archived fields ListItemArchive's. This class forwards to
+// them by the model's names. A live list announces every change through
+// notifier(); copies are silent.
 class ListItem
 {
 public:
@@ -241,9 +243,6 @@ public:
     QString retitleColumn(qsizetype column, const QString &title);
 
 private:
-    bool addRow(const Row &row, QStringView itemID);
-    bool addSearchRow(const Row &row, QStringView itemID);
-    qsizetype searchPositionOfItemID(QStringView itemID) const;
     void titlesChanged();
     void ensureParts() const;
 
