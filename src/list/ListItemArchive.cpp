@@ -60,7 +60,7 @@ bool ListItemArchive::decode(ListItem &list, const ArchiveDecoder &coder)
     list.registerColumnTitlesArray(coder.decodeStringArray(kColumnTitlesArray));
     if (coder.kindForKey(kColumnTitlesDic) == ArchiveKind::Dictionary)
         list.registerColumnTitlesDic(stringValuesOnly(coder.decodeValue(kColumnTitlesDic).toMap()));
-    // Widths keep their numbers only, as the list takes them.
+    // The list keeps the numbers among the widths only.
     if (coder.kindForKey(kColumnTitlesWidthDic) == ArchiveKind::Dictionary)
         list.registerColumnTitlesWidthDic(coder.decodeValue(kColumnTitlesWidthDic).toMap());
 
