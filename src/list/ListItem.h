@@ -1,6 +1,8 @@
 #pragma once
 
 #include "CellEdit.h"
+#include "ListColumns.h"
+#include "ListEdits.h"
 #include "ListRowStore.h"
 #include "Row.h"
 #include "SearchEditingSource.h"
@@ -41,9 +43,11 @@ struct ListSortDescriptor
 // a million rows copies one pointer. A copy has its owned parts made, so a
 // const copy handed to workers is never changed by reading it.
 //
-// The rows, the search result and the preview live in a ListRowStore; this
-// class adds the columns and forwards the row operations by their model names.
-// A live list announces every change through notifier(); copies are silent.
+// The rows, the search result and the preview live in a ListRowStore, the
+// column titles and widths in ListColumns; edits beyond the store's own are
+// ListEdits', the archived fields ListItemArchive's. This class forwards to
+// them by the model's names. A live list announces every change through
+// notifier(); copies are silent.
 class ListItem
 {
 public:
@@ -74,19 +78,27 @@ public:
     const QString &listItemOfDocumentID() const { return m_listItemOfDocumentID; }
     bool registerListItemOfDocumentID(const QString &value);
 
-    QStringList columnTitlesArray() const { return m_columnTitlesArray; }
+    QStringList columnTitlesArray() const { return m_columns.titles(); }
     bool registerColumnTitlesArray(const QStringList &titles);
-    bool confirmColumnTitlesArray() const { return !m_columnTitlesArray.isEmpty(); }
+    bool confirmColumnTitlesArray() const { return !m_columns.titles().isEmpty(); }
 
     // "Columns%d" (position from 0) -> title.
-    QVariantMap columnTitlesDic() const { return m_columnTitlesDic; }
-    bool registerColumnTitlesDic(const QVariantMap &dictionary);
-    bool confirmColumnTitlesDic() const { return !m_columnTitlesDic.isEmpty(); }
+    QVariantMap columnTitlesDic() const { return m_columns.titlesDic(); }
+    bool registerColumnTitlesDic(const QVariantMap &dictionary)
+    {
+        m_columns.setTitlesDic(dictionary);
+        return confirmColumnTitlesDic();
+    }
+    bool confirmColumnTitlesDic() const { return !m_columns.titlesDic().isEmpty(); }
 
     // Title -> width in points, each a QVariant(float).
-    QVariantMap columnTitlesWidthDic() const { return m_columnTitlesWidthDic; }
-    bool registerColumnTitlesWidthDic(const QVariantMap &dictionary);
-    bool confirmColumnTitlesWidthDic() const { return !m_columnTitlesWidthDic.isEmpty(); }
+    QVariantMap columnTitlesWidthDic() const { return m_columns.widths(); }
+    bool registerColumnTitlesWidthDic(const QVariantMap &dictionary)
+    {
+        m_columns.setWidths(dictionary);
+        return confirmColumnTitlesWidthDic();
+    }
+    bool confirmColumnTitlesWidthDic() const { return !m_columns.widths().isEmpty(); }
 
     // All rows.
     RowList tableItemObjectArray() const { return m_rows.rows(); }
@@ -132,14 +144,17 @@ public:
 
     // Columns.
     bool makingColumnTitlesDic();
-    bool addColumnAtTitles(const QString &title, qint32 columnNumber);
-    void setColumnTitlesWidth(float width, const QString &title);
+    bool addColumnAtTitles(const QString &title, qint32 columnNumber)
+    {
+        return m_columns.addTitleToDic(title, columnNumber);
+    }
+    void setColumnTitlesWidth(float width, const QString &title) { m_columns.setWidth(width, title); }
     // The titles without "NSRIndication" and "NSROption".
-    QStringList selectColumnTitlesArray() const;
+    QStringList selectColumnTitlesArray() const { return m_columns.selectTitles(); }
     // The title of the item ID column (position 2), "" when there is none.
-    QString itemIDTitle() const;
+    QString itemIDTitle() const { return m_columns.itemIDTitle(); }
     // The row's item ID as a view into the row (valid while the row lives).
-    QStringView itemIDOfRow(const Row &row) const;
+    QStringView itemIDOfRow(const Row &row) const { return m_columns.itemIDOfRow(row); }
 
     // Preview rows: the search result while indicationMode is set and there is
     // one, else all rows. preTableObjectArray() also clears indicationMode
@@ -190,7 +205,7 @@ public:
     const ListRowStore &rowStore() const { return m_rows; }
     qsizetype rowCount() const { return m_rows.rowCount(); }
     const Row &rowAt(qsizetype row) const { return m_rows.rowAt(row); }
-    qsizetype columnCount() const { return m_columnTitlesArray.size(); }
+    qsizetype columnCount() const { return m_columns.count(); }
     QStringView cellText(qsizetype row, qsizetype column) const;
     AttributedText cellAt(qsizetype row, qsizetype column) const;
     quint32 indicationAt(qsizetype row) const;
@@ -206,7 +221,10 @@ public:
     void restoreIndications(const QList<quint32> &marks) { m_rows.restoreIndications(marks); }
     // Moves the preview rows at `positions` (kept in their order) to stand
     // before preview position `before`; answers the order applied.
-    QList<qsizetype> movePreviewRows(const QList<qsizetype> &positions, qsizetype before);
+    QList<qsizetype> movePreviewRows(const QList<qsizetype> &positions, qsizetype before)
+    {
+        return ListEdits::movePreviewRows(m_rows, positions, before);
+    }
     QList<qsizetype> permutePreview(const QList<qsizetype> &order) { return m_rows.permutePreview(order); }
     // The same for a caller that keeps `order` itself: no inverse is built.
     bool reorderPreview(const QList<qsizetype> &order) { return m_rows.reorderPreview(order); }
@@ -217,7 +235,7 @@ public:
     // Applies the edits in order as one change; answers the edits that undo
     // them (the old values, last edit first). An edit whose row no longer has
     // its item ID is looked up by that ID, and skipped when it is gone.
-    CellEditList applyCellEdits(const CellEditList &edits);
+    CellEditList applyCellEdits(const CellEditList &edits) { return ListEdits::applyCellEdits(m_rows, edits); }
     void insertRows(qsizetype row, const RowList &rows) { m_rows.insertRows(row, rows); }
     RowList removeRows(qsizetype row, qsizetype count) { return m_rows.removeRows(row, count); }
     QStringList setColumnOrder(const QStringList &titles);
@@ -225,18 +243,12 @@ public:
     QString retitleColumn(qsizetype column, const QString &title);
 
 private:
-    bool addRow(const Row &row, QStringView itemID);
-    bool addSearchRow(const Row &row, QStringView itemID);
-    qsizetype searchPositionOfItemID(QStringView itemID) const;
-    QString sortTitle(const ListSortDescriptor &descriptor) const;
     void titlesChanged();
     void ensureParts() const;
 
     mutable std::unique_ptr<CreatorInformation> m_creatorInformation;
     QString m_listItemOfDocumentID;
-    QStringList m_columnTitlesArray;
-    QVariantMap m_columnTitlesDic;
-    QVariantMap m_columnTitlesWidthDic;
+    ListColumns m_columns;
     ListRowStore m_rows;
     qint32 m_itemObjectRow = 0;
     mutable std::unique_ptr<OptionObjectSource> m_optionObjectSource;
