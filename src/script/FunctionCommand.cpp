@@ -7,11 +7,9 @@
 #include "platform/ModelText.h"
 #include "script/ImportURLWorkFormula.h"
 #include "script/ScriptRequestHandler.h"
-
-#include <QUrl>
+#include "platform/RequestKey.h"
 
 #include <limits>
-#include "platform/RequestKey.h"
 
 using namespace Qt::StringLiterals;
 
@@ -37,7 +35,7 @@ FunctionCommand::FunctionCommand(NotificationCenter *center)
     : m_channel(center, kDevelopNotification, kAnswerNotification,
                 [this](const QVariant &object) { answerFunctionSourceDictionaryOfTheNotification(object); })
 {
-    m_stringFormula.setImageLoader([this](const QString &url, QByteArray *body) { return loadImage(url, body); });
+    m_stringFormula.setImageLoader([this](const QString &url, QByteArray *body) { return m_commands.loadImage(url, body); });
 }
 
 FunctionFormula *FunctionCommand::functionFormula()
@@ -83,24 +81,6 @@ ImportURLWorkFormula *FunctionCommand::importURLWorkFormula()
     if (!m_importURLWorkFormula)
         m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(m_urlLimits);
     return m_importURLWorkFormula.get();
-}
-
-bool FunctionCommand::allowedUrl(const QString &url)
-{
-    if (UrlFetcher::isAllowedUrl(QUrl(url)))
-        return true;
-    m_failureReason = u"scheme not allowed (only http and https): %1"_s.arg(url);
-    return false;
-}
-
-UrlFetcher::Limits FunctionCommand::fetchLimits() const
-{
-    // No single read may outlast the run's own deadline.
-    UrlFetcher::Limits limits = m_urlLimits;
-    const qint64 remaining = m_budget->remainingMs();
-    if (remaining >= 0)
-        limits.deadlineMs = int(std::clamp<qint64>(remaining, 1, limits.deadlineMs));
-    return limits;
 }
 
 bool FunctionCommand::registerAnswerObjectDictionary(const QVariantMap &value)
@@ -541,20 +521,6 @@ bool FunctionCommand::putObjectReferenceAnswerState(qint32 state)
         return true;
     return m_optionObjectSource.setReferenceUserObject(m_optionSource.answerObjectDictionary(),
                                                        m_optionSource.answerTitle());
-}
-
-bool FunctionCommand::loadImage(const QString &url, QByteArray *body)
-{
-    if (!allowedUrl(url) || !m_budget->spendFetch())
-        return false;
-    UrlFetcher fetcher(fetchLimits());
-    const UrlFetcher::Result result = fetcher.get(url);
-    if (!result.ok) {
-        m_failureReason = result.errorString;
-        return false;
-    }
-    *body = result.body;
-    return true;
 }
 
 QString FunctionCommand::logText() const

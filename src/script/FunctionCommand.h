@@ -118,10 +118,6 @@ public:
     void setUrlLimits(const UrlFetcher::Limits &limits) { m_urlLimits = limits; }
     // Not owned; null posts the requests as notifications.
     void setRequestHandler(ScriptRequestHandler *handler) { m_requestHandler = handler; }
-    // The URL limits with the deadline cut to the time the run has left.
-    UrlFetcher::Limits fetchLimits() const;
-    // Only http and https; any other scheme is refused with its reason.
-    bool allowedUrl(const QString &url);
 
     // Copies the source at the row into the working source; false past the end.
     bool getDevelopSourceAtRow(qint32 row);
@@ -181,7 +177,6 @@ private:
     // `type` is the answer's "answerType" when the caller knows it.
     void answerFunctionSourceDictionary(const QVariantMap &answer, std::optional<qint32> type = std::nullopt);
     void setAnswer(const QVariantMap &answer);
-    bool loadImage(const QString &url, QByteArray *body);
     // m_optionSource := source, for the source at `row`.
     void adoptWorkingSource(qint32 row, const OptionSource &source);
 

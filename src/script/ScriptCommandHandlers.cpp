@@ -7,6 +7,10 @@
 #include "script/UrlFetcher.h"
 #include "platform/RequestKey.h"
 
+#include <QUrl>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -156,11 +160,11 @@ bool ScriptCommandHandlers::writeTitle(ParsedCode &piece)
 bool ScriptCommandHandlers::readURL(ParsedCode &piece)
 {
     QString path;
-    if (!pathArgument(piece, &path) || !m_f.allowedUrl(path) || !m_f.m_budget->spendFetch())
+    if (!pathArgument(piece, &path) || !allowedUrl(path) || !m_f.m_budget->spendFetch())
         return false;
     QString body;
     int encoding = 0;
-    UrlFetcher fetcher(m_f.fetchLimits());
+    UrlFetcher fetcher(fetchLimits());
     if (!fetcher.readText(path, &body, &encoding, &m_f.m_failureReason))
         return false;
     return m_f.postRequest({{RequestKey::codeText, m_f.m_optionSource.codeText()}, {RequestKey::answerType, kAnswerString},
@@ -171,10 +175,10 @@ bool ScriptCommandHandlers::readURL(ParsedCode &piece)
 bool ScriptCommandHandlers::readUTF8XML(ParsedCode &piece)
 {
     QString path;
-    if (!pathArgument(piece, &path) || !m_f.allowedUrl(path) || !m_f.m_budget->spendFetch())
+    if (!pathArgument(piece, &path) || !allowedUrl(path) || !m_f.m_budget->spendFetch())
         return false;
     // A fresh reader each time: its limits carry the run's remaining time.
-    m_f.m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(m_f.fetchLimits());
+    m_f.m_importURLWorkFormula = std::make_unique<ImportURLWorkFormula>(fetchLimits());
     ImportURLWorkFormula *reader = m_f.m_importURLWorkFormula.get();
     if (!reader->connectionURLConnectionOfXMLToPath(path))
         return false;
@@ -268,4 +272,36 @@ bool ScriptCommandHandlers::readFormula(ParsedCode &piece)
     if (!m_f.sendRequest(request, !parse.readsItem))
         return false;
     return !parse.readsItem || m_f.m_optionSource.confirmAnswerObjectDictionary();
+}
+
+bool ScriptCommandHandlers::allowedUrl(const QString &url)
+{
+    if (UrlFetcher::isAllowedUrl(QUrl(url)))
+        return true;
+    m_f.m_failureReason = u"scheme not allowed (only http and https): %1"_s.arg(url);
+    return false;
+}
+
+UrlFetcher::Limits ScriptCommandHandlers::fetchLimits() const
+{
+    // No single read may outlast the run's own deadline.
+    UrlFetcher::Limits limits = m_f.m_urlLimits;
+    const qint64 remaining = m_f.m_budget->remainingMs();
+    if (remaining >= 0)
+        limits.deadlineMs = int(std::clamp<qint64>(remaining, 1, limits.deadlineMs));
+    return limits;
+}
+
+bool ScriptCommandHandlers::loadImage(const QString &url, QByteArray *body)
+{
+    if (!allowedUrl(url) || !m_f.m_budget->spendFetch())
+        return false;
+    UrlFetcher fetcher(fetchLimits());
+    const UrlFetcher::Result result = fetcher.get(url);
+    if (!result.ok) {
+        m_f.m_failureReason = result.errorString;
+        return false;
+    }
+    *body = result.body;
+    return true;
 }

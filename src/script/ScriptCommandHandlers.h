@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ParsedCode.h"
+#include "script/UrlFetcher.h"
 
 #include <QString>
 #include <QVariantMap>
@@ -8,7 +9,7 @@
 class FunctionCommand;
 
 // The "[Command:…]" markers an interpreter runs: reading and writing the
-// list's cells and titles, reading URLs and XML, taking apart arrays and
+// list's cells and titles, reading URLs and XML (and a template's images), taking apart arrays and
 // dictionaries, and the document reads every other command makes. Each turns
 // its arguments into one request and leaves the answer in the interpreter's
 // working source. Part of FunctionCommand, whose evaluation, requests and
@@ -26,6 +27,8 @@ public:
     // A command read through the document ("[Command:…]" with no handler
     // of its own).
     bool readFormula(ParsedCode &piece);
+    // An image a text template shows, read within the run's limits.
+    bool loadImage(const QString &url, QByteArray *body);
 
 private:
     using Label = ParsedCode::Label;
@@ -36,6 +39,10 @@ private:
     bool readURL(ParsedCode &piece);
     bool readUTF8XML(ParsedCode &piece);
     bool object(ParsedCode &piece);
+    // Only http and https; any other scheme is refused with its reason.
+    bool allowedUrl(const QString &url);
+    // The URL limits with the deadline cut to the time the run has left.
+    UrlFetcher::Limits fetchLimits() const;
     bool rowArgument(ParsedCode &piece, qint32 *row);
     bool pathArgument(ParsedCode &piece, QString *path);
     // The request this piece sent last, when it was made for the same source
