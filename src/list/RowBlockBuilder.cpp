@@ -14,7 +14,9 @@ qsizetype alignedUnits(qsizetype units)
 } // namespace
 
 RowBlockBuilder::RowBlockBuilder(const RowSchema::Ptr &schema, qsizetype blockUnits)
-    : m_schema(schema ? schema : RowSchema::empty()), m_blockUnits(std::max<qsizetype>(blockUnits, 64))
+    : m_schema(schema ? schema : RowSchema::empty())
+    , m_blockUnits(std::max<qsizetype>(blockUnits, 64))
+    , m_nextBlockUnits(std::min(m_blockUnits, kFirstBlockUnits))
 {
 }
 
@@ -22,11 +24,12 @@ RowBlockBuilder::Slot RowBlockBuilder::reserve(qsizetype units)
 {
     if (!m_block || m_block->capacity() - m_used < units) {
         // The current block stays open for the rows after a large one.
-        const qsizetype capacity = std::max(units, m_blockUnits);
+        const qsizetype capacity = std::max(units, m_nextBlockUnits);
         QExplicitlySharedDataPointer<RowBlock> block(new RowBlock(capacity));
         m_reserved += capacity;
-        if (units > m_blockUnits && m_block)
+        if (units > m_nextBlockUnits && m_block)
             return {block, block->units(), false};
+        m_nextBlockUnits = std::min(m_nextBlockUnits * 2, m_blockUnits);
         m_block = block;
         m_used = 0;
     }

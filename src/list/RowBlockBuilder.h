@@ -15,6 +15,10 @@ class RowBlockBuilder
 {
 public:
     static constexpr qsizetype kDefaultBlockUnits = qsizetype(1) << 20;
+    // Blocks start this small and double up to the full size: a list of a
+    // few rows must not hold a block of megabytes (a whole huge page once
+    // touched), and a long list reaches full blocks after a few.
+    static constexpr qsizetype kFirstBlockUnits = qsizetype(1) << 13;
 
     explicit RowBlockBuilder(const RowSchema::Ptr &schema, qsizetype blockUnits = kDefaultBlockUnits);
     RowBlockBuilder(RowBlockBuilder &&) noexcept = default;
@@ -47,6 +51,7 @@ private:
 
     RowSchema::Ptr m_schema;
     qsizetype m_blockUnits;
+    qsizetype m_nextBlockUnits;
     QExplicitlySharedDataPointer<RowBlock> m_block;
     qsizetype m_used = 0;
     qint64 m_reserved = 0;

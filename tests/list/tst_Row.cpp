@@ -286,6 +286,21 @@ void tst_Row::blockRowsBehaveAsOwnRows()
         QCOMPARE(many.at(0).cellText(u"a"), QStringView(texts.at(0)));
     }
     QCOMPARE(schema->ref.loadRelaxed(), countBefore);
+
+    // A list of a few rows holds a small block, not a full one; blocks grow
+    // to full size as rows keep coming.
+    RowBlockBuilder few(schema);
+    const QStringView cells[] = {u"", u"short", u"row"};
+    const Row one = few.append(cells, 3);
+    few.append(cells, 3);
+    QCOMPARE(one.cellText(u"a"), u"short");
+    QVERIFY(few.reservedUnits() <= RowBlockBuilder::kFirstBlockUnits);
+    RowBlockBuilder many(schema);
+    qint64 units = 0;
+    for (int i = 0; i < 200000; ++i)
+        units += many.append(cells, 3).isEmpty() ? 0 : 32;
+    QVERIFY(many.reservedUnits() >= units);
+    QVERIFY(many.reservedUnits() < units + 2 * RowBlockBuilder::kDefaultBlockUnits);
 }
 
 void tst_Row::wideSchemasFindTitles()
