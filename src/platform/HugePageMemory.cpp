@@ -14,6 +14,21 @@ namespace {
 
 constexpr size_t kHugePage = size_t(2) << 20;
 
+#ifdef Q_OS_LINUX
+// Gives the advice for the whole pages of `page` bytes (a power of two)
+// inside the range; a partial page at either end is left alone.
+void adviseWholePages(const void *data, size_t bytes, size_t page, int advice)
+{
+    const auto begin = reinterpret_cast<quintptr>(data);
+    if (page == 0 || bytes < page || begin > std::numeric_limits<quintptr>::max() - bytes)
+        return;
+    const quintptr first = (begin + page - 1) & ~quintptr(page - 1);
+    const quintptr last = (begin + bytes) & ~quintptr(page - 1);
+    if (first < last)
+        ::madvise(reinterpret_cast<void *>(first), last - first, advice);
+}
+#endif
+
 } // namespace
 
 HugePageMemory::HugePageMemory(size_t bytes) : m_data(nullptr)
@@ -40,13 +55,7 @@ HugePageMemory::~HugePageMemory()
 void HugePageMemory::advise(void *data, size_t bytes)
 {
 #if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
-    const auto begin = reinterpret_cast<quintptr>(data);
-    if (bytes < kHugePage || begin > std::numeric_limits<quintptr>::max() - bytes)
-        return;
-    const quintptr first = (begin + kHugePage - 1) & ~quintptr(kHugePage - 1);
-    const quintptr last = (begin + bytes) & ~quintptr(kHugePage - 1);
-    if (first < last)
-        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+    adviseWholePages(data, bytes, kHugePage, MADV_HUGEPAGE);
 #else
     Q_UNUSED(data);
     Q_UNUSED(bytes);
@@ -57,13 +66,7 @@ void HugePageMemory::discard(const void *data, size_t bytes)
 {
 #ifdef Q_OS_LINUX
     static const size_t page = size_t(::sysconf(_SC_PAGESIZE));
-    const auto begin = reinterpret_cast<quintptr>(data);
-    if (page == 0 || bytes < page || begin > std::numeric_limits<quintptr>::max() - bytes)
-        return;
-    const quintptr first = (begin + page - 1) & ~quintptr(page - 1);
-    const quintptr last = (begin + bytes) & ~quintptr(page - 1);
-    if (first < last)
-        ::madvise(reinterpret_cast<void *>(first), last - first, MADV_DONTNEED);
+    adviseWholePages(data, bytes, page, MADV_DONTNEED);
 #else
     Q_UNUSED(data);
     Q_UNUSED(bytes);
