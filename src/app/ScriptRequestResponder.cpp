@@ -83,12 +83,7 @@ QString ScriptRequestResponder::cellText(qsizetype row, const QString &title) co
         }
     }
     const Row &stored = m_list.rowAt(row);
-    if (stored.schema() != m_lookupSchema || title != m_lookupTitle) {
-        m_lookupSchema = stored.schema();
-        m_lookupTitle = title;
-        m_lookupIndex = m_lookupSchema->indexOf(title);
-    }
-    return stored.cellTextAt(m_lookupIndex).toString();
+    return stored.cellTextAt(m_lookup.in(stored, title)).toString();
 }
 
 ScriptRequestResponder::~ScriptRequestResponder()

@@ -3,6 +3,7 @@
 #include "list/CellEdit.h"
 #include "list/ListItem.h"
 #include "list/Row.h"
+#include "list/TitlePosition.h"
 #include "script/ScriptRequestHandler.h"
 
 #include <QList>
@@ -61,9 +62,5 @@ private:
     std::vector<qsizetype> m_lastWrite;
     std::vector<qsizetype> m_previousWrite;
     bool m_missedSelectedItem = false;
-    // The position of the title last looked up, in the schema last seen: a
-    // run reads and writes the same few titles of rows that share a schema.
-    mutable RowSchema::Ptr m_lookupSchema;
-    mutable QString m_lookupTitle;
-    mutable qsizetype m_lookupIndex = -1;
+    mutable TitlePosition m_lookup;
 };

@@ -1,6 +1,7 @@
 #include "ListEdits.h"
 
 #include "ListRowStore.h"
+#include "TitlePosition.h"
 #include "platform/HugePageMemory.h"
 
 #include <algorithm>
@@ -24,29 +25,9 @@ AttributedText ListEdits::setCell(ListRowStore &store, qsizetype row, const QStr
 
 CellEditList ListEdits::applyCellEdits(ListRowStore &store, const CellEditList &edits)
 {
-    // Rows of one list nearly always share a schema, so a title's position
-    // is looked up once per schema rather than once per edit. The schema is
-    // held: an edit may free the one a row had, and a new schema could then
-    // take its address.
-    struct Position
-    {
-        RowSchema::Ptr schema;
-        QString title;
-        qsizetype index = -1;
-
-        qsizetype in(const Row &row, const QString &wanted)
-        {
-            if (row.schema() != schema || wanted != title) {
-                schema = row.schema();
-                title = wanted;
-                index = schema ? schema->indexOf(wanted) : -1;
-            }
-            return index;
-        }
-    };
     const QString &idTitle = store.itemIDTitle();
-    Position idPosition;
-    Position titlePosition;
+    TitlePosition idPosition;
+    TitlePosition titlePosition;
     const auto itemIDAt = [&](qsizetype row) {
         if (!store.containsRow(row) || idTitle.isEmpty())
             return QStringView();
