@@ -48,7 +48,7 @@ bool DocumentLists::storeCurrentListItem(const QString &title, bool askBeforeRep
     return ErrorLog::guarded(lcDocument(), MyDocument::kClassWords, u"storeCurrentListItem", false, [&] {
         ListItem *list = m_document.listItem();
         ListItemsSource *lists = m_document.documentSource()->listItemsSource();
-        if (list->tableItemObjectArray().isEmpty() || !lists->registerListItemTitle(title))
+        if (list->rowCount() == 0 || !lists->registerListItemTitle(title))
             return false;
         const bool stored = !askBeforeReplacing && lists->inspectionListItemTitle(title)
             ? lists->addListItemIDString()
@@ -78,7 +78,7 @@ bool DocumentLists::openStoredListItem(const QString &title)
         // The selected entry, not listItemTitle(): selecting another list
         // leaves that title behind.
         if (lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
-            && !m_document.listItem()->tableItemObjectArray().isEmpty())
+            && m_document.listItem()->rowCount() > 0)
             return true;
         if (!lists->inspectionListItemTitle(title))
             return false;

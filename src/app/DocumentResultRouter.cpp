@@ -191,7 +191,7 @@ void DocumentResultRouter::showItemsPreTableViewOfTheNotification(const Notifica
         bool ok = false;
         const int value = notification.object.toInt(&ok);
         if (ok && (value == 0 || value == 1)) {
-            const qsizetype count = m_document.listItem()->tableItemObjectArray().size();
+            const qsizetype count = m_document.listItem()->rowCount();
             const QVariantMap request{{u"itemCount"_s, count},
                                       {RequestKey::targeted, TaskCode::markAllRows},
                                       {u"showState"_s, value == 1}};

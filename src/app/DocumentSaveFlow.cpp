@@ -146,7 +146,7 @@ QVariantMap DocumentSaveFlow::saveRequestForPath(const QString &path)
     attribute->registerTargeted(202);
     attribute->registerWrapperFilePath(path);
     attribute->registerWrapperFileName(ModelText::lastPathComponent(path));
-    const qsizetype rows = m_document.listItem()->tableItemObjectArray().size();
+    const qsizetype rows = m_document.listItem()->rowCount();
     const ArchivableSnapshotPtr root =
         std::make_shared<ArchivableSnapshotOf<DocumentSource>>(m_document.documentSource()->snapshot(), rows);
     return {

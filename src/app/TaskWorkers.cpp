@@ -19,7 +19,7 @@ void TaskWorkers::registerListWorkers(TaskRunner &runner)
             TaskCode::search, [] { return std::make_unique<WritingForSearchObject>(); },
             [](const QVariantMap &task) {
                 const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();
-                return list && list->tableItemObjectArray().size() > kSearchPanelRows;
+                return list && list->rowCount() > kSearchPanelRows;
             });
     }
     // The runner's own rule shows the panel for every retitling.

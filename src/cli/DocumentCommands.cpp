@@ -193,13 +193,13 @@ int DocumentCommands::runNew(const QStringList &arguments)
             {u"quotedFields"_s, parser.isSet(quoted)},
         });
         const ListItem *list = document->listItem();
-        if (!imported || list->tableItemObjectArray().isEmpty())
+        if (!imported || list->rowCount() == 0)
             return CliExit::failure(io.err, u"%1 gave no rows"_s.arg(source));
         const QString listTitle = titles.isEmpty() ? QFileInfo(source).completeBaseName() : titles.at(i);
         if (listTitle.isEmpty() || !document->storeCurrentListItem(listTitle))
             return CliExit::failure(io.err, u"the list cannot be stored under \"%1\""_s.arg(listTitle));
         made << u"list \"%1\", %2 rows, %3 columns"_s.arg(listTitle)
-                    .arg(list->tableItemObjectArray().size())
+                    .arg(list->rowCount())
                     .arg(list->columnTitlesArray().size());
     }
     if (!session.save(document, target))

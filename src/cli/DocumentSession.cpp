@@ -180,7 +180,7 @@ MyDocument *DocumentSession::openList(const QString &path, const QString &title,
     // Only a list read from its own file counts: a failed read leaves the
     // previous list in the document, which must never pass for this one.
     const bool current = lists->titleOfTheObjectDic().value(u"listItemTitle"_s).toString() == title
-                         && !document->listItem()->tableItemObjectArray().isEmpty();
+                         && document->listItem()->rowCount() > 0;
     bool delivered = current;
     NotificationCenter &center = NotificationCenter::defaultCenter();
     const auto token = center.addObserver(NotificationName::developExistingFileUnfoldNotif, nullptr, [&](const Notification &n) {

@@ -50,7 +50,7 @@ void ListItemPrinter::printSummary(QTextStream &out, const ListItem &list, const
         << "encoding:  " << report.encodingName << '\n'
         << "line ends: " << (report.crLf ? "CR-LF" : "LF") << '\n'
         << "titles:    " << titles.size() << " (" << titles.join(QStringLiteral(", ")) << ")\n"
-        << "rows:      " << list.tableItemObjectArray().size() << '\n'
+        << "rows:      " << list.rowCount() << '\n'
         << "rejected:  " << report.rejectedRows << '\n';
 }
 

@@ -174,9 +174,15 @@ void ListItem::titlesChanged()
     m_rows.announce(ListChange::Kind::Columns);
 }
 
-bool ListItem::registerTableItemObjectArray(RowList rows)
+bool ListItem::registerTableItemObjectArray(RowList rows, std::unique_ptr<DeferredRows> deferred)
 {
-    m_rows.setRows(std::move(rows));
+    m_rows.setRows(std::move(rows), std::move(deferred));
+    return m_rows.rowCount() > 0;
+}
+
+bool ListItem::registerTableItemObjectArray(const ListRowStore &rows)
+{
+    m_rows.setRowsOf(rows);
     return m_rows.rowCount() > 0;
 }
 

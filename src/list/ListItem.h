@@ -102,7 +102,10 @@ public:
 
     // All rows.
     RowList tableItemObjectArray() const { return m_rows.rows(); }
-    bool registerTableItemObjectArray(RowList rows);
+    // `deferred` builds rows read from a file that are still empty slots.
+    bool registerTableItemObjectArray(RowList rows, std::unique_ptr<DeferredRows> deferred = nullptr);
+    // The rows of another list, shared, those still to be built included.
+    bool registerTableItemObjectArray(const ListRowStore &rows);
     bool confirmTableItemObjectArray() const { return m_rows.rowCount() > 0; }
 
     // Rows of the current search result. The result is kept as row numbers

@@ -65,9 +65,10 @@ bool ListItemArchive::decode(ListItem &list, const ArchiveDecoder &coder)
         list.registerColumnTitlesWidthDic(coder.decodeValue(kColumnTitlesWidthDic).toMap());
 
     RowList rows;
-    if (!RowTableCodec::decode(coder, kTableItemObjectArray, &rows))
+    std::unique_ptr<DeferredRows> deferred;
+    if (!RowTableCodec::decode(coder, kTableItemObjectArray, &rows, &deferred))
         return false;
-    list.registerTableItemObjectArray(std::move(rows));
+    list.registerTableItemObjectArray(std::move(rows), std::move(deferred));
 
     if (const auto options = coder.decodeObject<OptionObjectSource>(kOptionObjectSource))
         list.optionObjectSource()->setTheEnvironmentalAtDecoder(options.get());
@@ -103,7 +104,7 @@ bool ListItemArchive::copy(ListItem &list, const ListItem &other)
         list.makingColumnTitlesDic();
     list.registerColumnTitlesWidthDic(other.columnTitlesWidthDic());
     if (other.confirmTableItemObjectArray())
-        list.registerTableItemObjectArray(other.rowStore().rows());
+        list.registerTableItemObjectArray(other.rowStore());
     list.registerConversionRelevantFilePath(other.conversionRelevantFilePath());
     list.registerEncodingType(other.encodingType());
     list.registerCrState(other.crState());

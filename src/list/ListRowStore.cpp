@@ -10,6 +10,7 @@ ListRowStore::~ListRowStore() = default;
 
 ListRowStore::ListRowStore(const ListRowStore &other)
     : m_rows(other.m_rows),
+      m_deferred(other.m_deferred),
       m_searchRows(other.m_searchRows),
       m_indicationMode(other.m_indicationMode),
       m_itemIDTitle(other.m_itemIDTitle)
@@ -21,6 +22,7 @@ ListRowStore &ListRowStore::operator=(const ListRowStore &other)
     if (this == &other)
         return *this;
     m_rows = other.m_rows;
+    m_deferred = other.m_deferred;
     m_searchRows = other.m_searchRows;
     m_indicationMode = other.m_indicationMode;
     m_itemIDTitle = other.m_itemIDTitle;
@@ -32,6 +34,7 @@ ListRowStore &ListRowStore::operator=(const ListRowStore &other)
 
 ListRowStore::ListRowStore(ListRowStore &&other) noexcept
     : m_rows(std::move(other.m_rows)),
+      m_deferred(std::move(other.m_deferred)),
       m_searchRows(std::move(other.m_searchRows)),
       m_indicationMode(other.m_indicationMode),
       m_itemIDTitle(std::move(other.m_itemIDTitle)),
@@ -46,6 +49,7 @@ ListRowStore &ListRowStore::operator=(ListRowStore &&other) noexcept
     if (this == &other)
         return *this;
     m_rows = std::move(other.m_rows);
+    m_deferred = std::move(other.m_deferred);
     m_searchRows = std::move(other.m_searchRows);
     m_indicationMode = other.m_indicationMode;
     m_itemIDTitle = std::move(other.m_itemIDTitle);
@@ -65,25 +69,48 @@ void ListRowStore::setItemIDTitle(const QString &title)
     m_ids.invalidate();
 }
 
-void ListRowStore::setRows(RowList rows)
+void ListRowStore::setRows(RowList rows, std::unique_ptr<DeferredRows> deferred)
 {
     m_rows = std::move(rows);
+    m_deferred = std::move(deferred);
     m_searchRows.clear();
     m_ids.invalidate();
     searchChanged();
     announce(ListChange::Kind::Reset);
 }
 
+void ListRowStore::setRowsOf(const ListRowStore &other)
+{
+    if (this == &other)
+        return;
+    m_rows = other.m_rows;
+    m_deferred = other.m_deferred;
+    m_searchRows.clear();
+    m_ids.invalidate();
+    searchChanged();
+    announce(ListChange::Kind::Reset);
+}
+
+void ListRowStore::prepareEdit(qsizetype row)
+{
+    if (!m_deferred || m_deferred->isComplete())
+        return;
+    if (m_deferred.use_count() > 1 || !m_rows.isDetached() || row < 0)
+        m_deferred->ensureAll(slots());
+    else
+        m_deferred->ensureRow(slots(), row);
+}
+
 QStringView ListRowStore::itemIDOfRow(qsizetype row) const
 {
     if (!containsRow(row) || m_itemIDTitle.isEmpty())
         return {};
-    return m_rows.at(row).cellText(m_itemIDTitle);
+    return rowAt(row).cellText(m_itemIDTitle);
 }
 
 qsizetype ListRowStore::rowOfItemID(QStringView itemID) const
 {
-    return m_ids.find(m_rows, m_itemIDTitle, itemID);
+    return m_ids.find(rows(), m_itemIDTitle, itemID);
 }
 
 void ListRowStore::setSearchRows(QList<qsizetype> rows)
@@ -139,6 +166,7 @@ Row ListRowStore::replaceRow(qsizetype row, const Row &value, bool announceIt)
 {
     if (!containsRow(row))
         return {};
+    prepareEdit(row);
     Row old = std::exchange(m_rows[row], value);
     if (old.cellText(m_itemIDTitle) != value.cellText(m_itemIDTitle))
         m_ids.invalidate();
@@ -151,6 +179,7 @@ Row &ListRowStore::rowForEdit(qsizetype row, bool changesItemID)
 {
     if (changesItemID)
         m_ids.invalidate();
+    prepareEdit(row);
     return m_rows[row];
 }
 
@@ -158,6 +187,7 @@ quint32 ListRowStore::setIndication(qsizetype row, quint32 mark)
 {
     if (!containsRow(row))
         return 0;
+    prepareEdit(row);
     const quint32 old = m_rows.at(row).indication();
     m_rows[row].setIndication(mark);
     announce(ListChange::Kind::Marks, row, row);
@@ -166,6 +196,7 @@ quint32 ListRowStore::setIndication(qsizetype row, quint32 mark)
 
 QList<quint32> ListRowStore::setAllIndications(quint32 mark)
 {
+    prepareEdit(-1);
     QList<quint32> old;
     old.reserve(m_rows.size());
     for (Row &row : m_rows) {
@@ -180,6 +211,7 @@ QList<quint32> ListRowStore::setAllIndications(quint32 mark)
 
 void ListRowStore::restoreIndications(const QList<quint32> &marks)
 {
+    prepareEdit(-1);
     const qsizetype count = std::min(marks.size(), m_rows.size());
     for (qsizetype i = 0; i < count; ++i) {
         if (m_rows.at(i).indication() != marks.at(i))
@@ -193,6 +225,7 @@ void ListRowStore::insertRows(qsizetype row, const RowList &rows)
 {
     if (rows.isEmpty())
         return;
+    prepareEdit(-1);
     row = std::clamp<qsizetype>(row, 0, m_rows.size());
     const bool searchShown = showsSearchResult();
     m_rows.insert(row, rows.size(), Row());
@@ -213,6 +246,7 @@ RowList ListRowStore::removeRows(qsizetype row, qsizetype count)
     if (!containsRow(row) || count <= 0)
         return {};
     count = std::min(count, m_rows.size() - row);
+    prepareEdit(-1);
     const bool searchShown = showsSearchResult();
     RowList removed = m_rows.mid(row, count);
     m_rows.remove(row, count);
@@ -251,6 +285,7 @@ bool ListRowStore::reorderPreview(const QList<qsizetype> &order)
         // once, by detaching), so that no row's reference count, each on a
         // cache line of its own, is touched. Both working arrays are had
         // before anything moves: running out of memory changes nothing.
+        prepareEdit(-1);
         const qsizetype count = order.size();
         const HugePageMemory staging(size_t(count) * sizeof(Row));
         const HugePageMemory placeMemory(m_searchRows.isEmpty() ? 0 : size_t(count) * sizeof(qsizetype));

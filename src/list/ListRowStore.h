@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeferredRows.h"
 #include "ItemIDIndex.h"
 #include "ListChange.h"
 #include "Row.h"
@@ -34,12 +35,26 @@ public:
     void setItemIDTitle(const QString &title);
     const QString &itemIDTitle() const { return m_itemIDTitle; }
 
-    const RowList &rows() const { return m_rows; }
+    // Rows read from a file are built when first asked for (see
+    // DeferredRows): asking for all of them builds all of them, so a caller
+    // that needs a few asks for those.
+    const RowList &rows() const
+    {
+        ensureAllRows();
+        return m_rows;
+    }
     qsizetype rowCount() const { return m_rows.size(); }
-    const Row &rowAt(qsizetype row) const { return m_rows.at(row); }
+    const Row &rowAt(qsizetype row) const
+    {
+        ensureRow(row);
+        return m_rows.at(row);
+    }
     bool containsRow(qsizetype row) const { return row >= 0 && row < m_rows.size(); }
-    // Replaces every row and drops the search result.
-    void setRows(RowList rows);
+    // Replaces every row and drops the search result. `deferred`, when
+    // given, builds the rows that are still empty slots.
+    void setRows(RowList rows, std::unique_ptr<DeferredRows> deferred = nullptr);
+    // The same with the rows of another store, shared, unbuilt ones included.
+    void setRowsOf(const ListRowStore &other);
 
     QStringView itemIDOfRow(qsizetype row) const;
     qsizetype rowOfItemID(QStringView itemID) const;
@@ -89,10 +104,28 @@ public:
     static bool isPermutation(const QList<qsizetype> &order, qsizetype size);
 
 private:
+    void ensureRow(qsizetype row) const
+    {
+        if (m_deferred && !m_deferred->isComplete())
+            m_deferred->ensureRow(slots(), row);
+    }
+    void ensureAllRows() const
+    {
+        if (m_deferred && !m_deferred->isComplete())
+            m_deferred->ensureAll(slots());
+    }
+    // Before the array is written: a store that shares rows still to be
+    // built has them built first, so that the copy it detaches is whole.
+    void prepareEdit(qsizetype row);
+    // While rows are deferred, only stores that share the deferred rows
+    // share the array (rows() builds everything before handing it out), and
+    // the rows built into it are the same for all of them.
+    Row *slots() const { return const_cast<Row *>(m_rows.constData()); }
     void searchChanged();
     void rowsMoved();
 
     RowList m_rows;
+    std::shared_ptr<DeferredRows> m_deferred;
     QList<qsizetype> m_searchRows;
     bool m_indicationMode = false;
     QString m_itemIDTitle;

@@ -1,6 +1,6 @@
 #include "RowTableCodec.h"
 
-#include "RowBlockBuilder.h"
+#include "DeferredRows.h"
 
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveDecoder.h"
@@ -114,82 +114,82 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
     return true;
 }
 
-bool RowTableCodec::decode(const ArchiveDecoder &coder, QStringView key, RowList *rows)
+bool RowTableCodec::decode(const ArchiveDecoder &coder, QStringView key, RowList *rows,
+                           std::unique_ptr<DeferredRows> *deferred)
 {
+    deferred->reset();
     const ArchiveRowTable table = coder.decodeRowTable(key);
     if (table.isValid())
-        return decodeTable(table, rows);
+        return decodeTable(table, rows, deferred);
     return decodeDictionaries(coder, key, rows);
 }
 
-bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows)
+bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows, std::unique_ptr<DeferredRows> *deferred)
 {
     const QStringList &titles = table.titles();
     const qsizetype columns = titles.size();
-    const bool marked = !table.markTitle().isEmpty();
-    if ((marked && table.markTitle() != Row::kIndicationKey) || titles.contains(Row::kIndicationKey)) {
+    if ((!table.markTitle().isEmpty() && table.markTitle() != Row::kIndicationKey)
+        || titles.contains(Row::kIndicationKey)) {
         table.fail(QStringLiteral("a row table names its marks other than %1").arg(Row::kIndicationKey));
         return false;
     }
-    const RowSchema::Ptr schema = RowSchema::make(titles);
-    RowList result;
-    result.reserve(table.rowCount());
-    HugePageMemory::advise(result.data(), size_t(table.rowCount()) * sizeof(Row));
-    result.resize(table.rowCount());
-    Row *const out = result.data();
+    QString claimError;
+    if (!table.claim(&claimError)) {
+        table.fail(claimError);
+        return false;
+    }
     const qsizetype count = table.segmentCount();
+    std::vector<qsizetype> firstRows(static_cast<size_t>(count));
+    for (qsizetype s = 0; s < count; ++s)
+        firstRows[size_t(s)] = table.segmentFirstRow(s);
+
+    // Styled cells go with their segments, and are checked with them.
+    std::vector<std::vector<DeferredRows::StyledCell>> styledCells(static_cast<size_t>(count));
+    const ArchiveArray styled = table.styledCells();
+    for (qsizetype i = 0; i + 1 < styled.size(); i += 2) {
+        const qint64 cell = styled.int32At(i);
+        AttributedText text = styled.attributedTextAt(i + 1);
+        if (styled.failed())
+            return false;
+        const qint64 row = columns > 0 ? cell / columns : -1;
+        if (cell < 0 || row >= table.rowCount() || columns == 0) {
+            table.fail(QStringLiteral("a styled cell of a row table does not match its cell %1").arg(cell));
+            return false;
+        }
+        const auto after = std::upper_bound(firstRows.cbegin(), firstRows.cend(), row);
+        styledCells[size_t(after - firstRows.cbegin() - 1)].push_back({row, qsizetype(cell % columns), std::move(text)});
+    }
+
+    // Every segment is unpacked and checked now, so that a damaged file
+    // fails when it is read; the rows are built when first asked for.
     const int workers = ParallelRun::workersFor(count);
-    // Each thread builds its rows into blocks of its own (the rows may go
-    // anywhere afterwards) and unpacks every segment into the same scratch,
-    // whose pages are then faulted in once.
-    std::vector<RowBlockBuilder> builders;
-    builders.reserve(static_cast<size_t>(workers));
-    for (int w = 0; w < workers; ++w)
-        builders.emplace_back(schema);
     std::vector<QByteArray> scratch(static_cast<size_t>(workers));
     std::vector<QString> errors(static_cast<size_t>(count));
-    const bool decoded = ParallelRun::run(count, workers, [&](qsizetype s, int worker) {
+    const bool checked = ParallelRun::run(count, workers, [&](qsizetype s, int worker) {
         ArchiveRowSegment segment;
         if (!table.segment(s, &scratch[size_t(worker)], &segment, &errors[size_t(s)]))
             return false;
-        // A packed segment now reads from the scratch: its stored bytes are done.
-        table.releaseSegment(s);
-        RowBlockBuilder &builder = builders[size_t(worker)];
-        QVarLengthArray<QByteArrayView, 32> cells(columns + 1);
-        Row *row = out + table.segmentFirstRow(s);
-        for (qsizetype r = 0; r < segment.rowCount(); ++r, ++row) {
-            for (qsizetype c = 0; c < columns; ++c)
-                cells[c] = segment.cellAt(r, c);
-            *row = builder.appendUtf8(cells.constData(), columns, segment.markAt(r), marked);
-            if (row->isEmpty() && columns > 0) {
-                errors[size_t(s)] = QStringLiteral("a row table row %1 is too long").arg(table.segmentFirstRow(s) + r);
+        for (const DeferredRows::StyledCell &cell : styledCells[size_t(s)]) {
+            if (segment.cellAt(cell.row - firstRows[size_t(s)], cell.column) != cell.text.string().toUtf8()) {
+                errors[size_t(s)] = QStringLiteral("a styled cell of a row table does not match its cell %1")
+                                        .arg(qint64(cell.row) * columns + cell.column);
                 return false;
             }
         }
         return true;
     });
-    builders.clear();
     scratch.clear();
-    if (!decoded) {
+    if (!checked) {
         const auto found = std::find_if(errors.cbegin(), errors.cend(), [](const QString &e) { return !e.isEmpty(); });
         table.fail(found != errors.cend() ? *found : QStringLiteral("out of memory reading a row table"));
         return false;
     }
 
-    const ArchiveArray styled = table.styledCells();
-    for (qsizetype i = 0; i + 1 < styled.size(); i += 2) {
-        const qint64 cell = styled.int32At(i);
-        const AttributedText text = styled.attributedTextAt(i + 1);
-        if (styled.failed())
-            return false;
-        const qint64 row = columns > 0 ? cell / columns : -1;
-        if (cell < 0 || row >= result.size() || columns == 0
-            || result.at(row).cellTextAt(cell % columns) != QStringView(text.string())) {
-            table.fail(QStringLiteral("a styled cell of a row table does not match its cell %1").arg(cell));
-            return false;
-        }
-        result[row].setCell(titles.at(cell % columns), text);
-    }
+    RowList result;
+    result.reserve(table.rowCount());
+    HugePageMemory::advise(result.data(), size_t(table.rowCount()) * sizeof(Row));
+    result.resize(table.rowCount());
+    *deferred = std::make_unique<DeferredRows>(table, RowSchema::make(titles), std::move(styledCells));
     *rows = std::move(result);
     return true;
 }

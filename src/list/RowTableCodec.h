@@ -4,9 +4,12 @@
 
 #include <QStringView>
 
+#include <memory>
+
 class ArchiveDecoder;
 class ArchiveEncoder;
 class ArchiveRowTable;
+class DeferredRows;
 
 // Stores the rows of a list under one key of a keyed archive. Rows that
 // share their titles and the presence of a mark (every imported list) go
@@ -16,12 +19,15 @@ class RowTableCodec
 {
 public:
     static void encode(const RowList &rows, ArchiveEncoder &coder, QStringView key);
-    // Absent rows read as none; damaged rows fail the archive and answer false.
-    static bool decode(const ArchiveDecoder &coder, QStringView key, RowList *rows);
+    // Absent rows read as none; damaged rows fail the archive and answer
+    // false. Rows read from a row table come as empty slots and the
+    // DeferredRows that builds them on first use.
+    static bool decode(const ArchiveDecoder &coder, QStringView key, RowList *rows,
+                       std::unique_ptr<DeferredRows> *deferred);
 
 private:
     static bool fitsOneTable(const RowList &rows);
     static bool encodeTable(const RowList &rows, ArchiveEncoder &coder, QStringView key);
-    static bool decodeTable(const ArchiveRowTable &table, RowList *rows);
+    static bool decodeTable(const ArchiveRowTable &table, RowList *rows, std::unique_ptr<DeferredRows> *deferred);
     static bool decodeDictionaries(const ArchiveDecoder &coder, QStringView key, RowList *rows);
 };

@@ -104,7 +104,7 @@ bool WritingForSearchObject::registerForSearchObject(const QVariantMap &task)
         // All rows, not the preview count: the walks go over all rows, and a
         // snapshot taken while a search result is shown must not push the
         // progress past 100.
-        m_itemsCount = qint64(m_listItem.tableItemObjectArray().size())
+        m_itemsCount = qint64(m_listItem.rowCount())
                        * qint64(m_searchEditingSource.countOfItemsSearch());
         m_searchCount = 0.0;
         m_throttle = ProgressThrottle(m_itemsCount);

@@ -256,6 +256,14 @@ void ArchiveRowTable::releaseSegment(qsizetype index) const
         HugePageMemory::discard(m_block + stored.at, stored.length);
 }
 
+bool ArchiveRowTable::claim(QString *error) const
+{
+    if (!m_layout || !m_document->bytesReleasable() || m_layout->claimed.testAndSetOrdered(0, 1))
+        return true;
+    *error = QStringLiteral("a row table was read once already");
+    return false;
+}
+
 ArchiveArray ArchiveRowTable::styledCells() const
 {
     const ArchiveDocument::RowTable *table = m_layout ? m_document->rowTable(m_node) : nullptr;

@@ -53,6 +53,8 @@ public:
         QStringList titles;
         std::vector<Segment> segments;
         qint64 plainBytes = 0; // every segment unpacked
+        // Set by the one reader of a table whose bytes may be released.
+        mutable QAtomicInt claimed = 0;
     };
 
     // Assembles a version 2 block from segments packed one by one.
@@ -104,6 +106,9 @@ public:
     // back now rather than with the archive, so a list being opened does not
     // hold its file beside its rows. The segment cannot be read again.
     void releaseSegment(qsizetype index) const;
+    // Where segments may be released, only one reader may have the table,
+    // or a second one could find its segments gone; false for the others.
+    bool claim(QString *error) const;
     // The (cell index, attributed text) pairs of the cells with runs.
     ArchiveArray styledCells() const;
     void fail(const QString &reason) const;

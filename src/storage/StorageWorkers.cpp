@@ -39,7 +39,7 @@ void StorageWorkers::registerAll(TaskRunner &runner)
             TaskCode::writeListFile, [] { return std::make_unique<WritingForEncod>(); },
             [](const QVariantMap &task) {
                 const ListItemPtr list = task.value(RequestKey::listItemSource).value<ListItemPtr>();
-                return list && list->tableItemObjectArray().size() > kWritePanelRows;
+                return list && list->rowCount() > kWritePanelRows;
             });
     }
     if (!runner.hasWorker(TaskCode::readListFile)) {

@@ -2,7 +2,9 @@
 #include "support/RichList.h"
 #include "convert/CSVtoLMSConversion.h"
 #include "convert/OutputConverterFile.h"
+#include "list/DeferredRows.h"
 #include "list/ListItem.h"
+#include "list/RowTableCodec.h"
 #include "platform/AlertSheetModal.h"
 #include "platform/ArchiveArray.h"
 #include "platform/ArchiveCompression.h"
@@ -28,6 +30,9 @@
 #include <QTest>
 
 #include <sys/resource.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -57,6 +62,18 @@ struct StoredRows
     }
     ArchiveRowTable table;
     ArchiveArray plain;
+};
+
+// The rows as the list reader gets them: empty slots and their builder.
+struct DeferredList
+{
+    static QString archiveClassName() { return u"ListItem"_s; }
+    bool initWithCoder(const ArchiveDecoder &coder)
+    {
+        return RowTableCodec::decode(coder, u"tableItemObjectArray", &rows, &deferred);
+    }
+    RowList rows;
+    std::unique_ptr<DeferredRows> deferred;
 };
 
 // Little-endian numbers of a block, byte by byte.
@@ -227,6 +244,110 @@ private Q_SLOTS:
         QVERIFY(!owner.decodeTopLevelObject<ListItem>(u"listItem"));
         QVERIFY2(owner.errorString().startsWith(u"archive: ") && owner.errorString().contains(u"read once already"),
                  qPrintable(owner.errorString()));
+    }
+
+    void rowsAreBuiltWhenFirstAskedFor()
+    {
+        // Three segments; a styled cell in the last one.
+        const RowSchema::Ptr schema = RowSchema::make({u"ID"_s, u"Name"_s});
+        const qsizetype count = 2 * qsizetype(ArchiveRowTable::kSegmentRows) + 10;
+        RowList rows;
+        rows.reserve(count);
+        for (qsizetype r = 0; r < count; ++r)
+            rows.append(Row::fromTexts(schema, {QString::number(r), u"名前"_s + QString::number(r % 13)}, quint32(r % 4)));
+        AttributedText styled(u"STYLEDCELL"_s);
+        TextAttributes bold;
+        bold.weight = 75;
+        styled.setAttributes(0, 6, TextAttributes::make(bold));
+        rows[count - 1].setCell(u"Name"_s, styled);
+        const RowList original = rows;
+        ListItem list;
+        list.registerTableItemObjectArray(rows);
+        const QByteArray bytes = KeyedArchiver::packedData(list, u"listItem");
+
+        auto stored = KeyedUnarchiver::unarchivedObject<DeferredList>(bytes, u"listItem");
+        QVERIFY(stored && stored->deferred);
+        const DeferredRows *deferred = stored->deferred.get();
+        QCOMPARE(deferred->segmentCount(), 3);
+        QCOMPARE(deferred->builtSegmentCount(), 0);
+        ListRowStore store;
+        store.setRows(std::move(stored->rows), std::move(stored->deferred));
+        QCOMPARE(store.rowCount(), count);
+        QCOMPARE(store.rowAt(count - 1), rows.at(count - 1));
+        QVERIFY(!store.rowAt(count - 1).cell(u"Name").hasOnlyDefaultAttributes());
+        QCOMPARE(deferred->builtSegmentCount(), 1);
+        // An edit of a row not built yet changes the stored row.
+        QCOMPARE(store.setIndication(5, 9), quint32(1));
+        rows[5].setIndication(9);
+        QCOMPARE(deferred->builtSegmentCount(), 2);
+
+        // Readers on several threads at once: one builds, all see whole rows.
+        std::atomic_int wrong{0};
+        std::vector<std::thread> readers;
+        for (int t = 0; t < 4; ++t) {
+            readers.emplace_back([&, t] {
+                for (qsizetype r = ArchiveRowTable::kSegmentRows + t; r < 2 * ArchiveRowTable::kSegmentRows; r += 97) {
+                    if (store.rowAt(r) != rows.at(r))
+                        ++wrong;
+                }
+            });
+        }
+        for (std::thread &reader : readers)
+            reader.join();
+        QCOMPARE(wrong.load(), 0);
+        QVERIFY(deferred->isComplete());
+        QCOMPARE(store.rows(), rows);
+        const ListRowStore copy = store;
+        QCOMPARE(copy.rows(), rows);
+
+        // A copy taken before anything is built shares what either builds;
+        // an edit of one leaves the other as it was.
+        stored = KeyedUnarchiver::unarchivedObject<DeferredList>(bytes, u"listItem");
+        QVERIFY(stored);
+        deferred = stored->deferred.get();
+        ListRowStore fresh;
+        fresh.setRows(std::move(stored->rows), std::move(stored->deferred));
+        const ListRowStore snapshot = fresh;
+        QCOMPARE(snapshot.rowAt(5).indication(), quint32(1));
+        QCOMPARE(deferred->builtSegmentCount(), 1);
+        QCOMPARE(fresh.rowAt(6), original.at(6));
+        QCOMPARE(fresh.setIndication(count - 1, 7), quint32((count - 1) % 4));
+        QVERIFY(deferred->isComplete());
+        QCOMPARE(snapshot.rows(), original);
+        QCOMPARE(fresh.rowAt(count - 1).indication(), quint32(7));
+        ListItem shared;
+        shared.registerTableItemObjectArray(snapshot);
+        QCOMPARE(shared.rowStore().rows(), original);
+
+        // Removal from a list whose rows are not built keeps every row.
+        stored = KeyedUnarchiver::unarchivedObject<DeferredList>(bytes, u"listItem");
+        QVERIFY(stored);
+        fresh.setRows(std::move(stored->rows), std::move(stored->deferred));
+        const RowList removed = fresh.removeRows(1, 2);
+        QCOMPARE(removed.size(), 2);
+        QCOMPARE(removed.at(1).cellText(u"ID"), u"2");
+        QCOMPARE(fresh.rowAt(1).cellText(u"ID"), u"3");
+        QCOMPARE(fresh.rowAt(count - 3), original.at(count - 1));
+
+        // Where the archive holds the only copy of its bytes, a second
+        // reader is refused even before the first has built anything, so
+        // that it cannot find segments released under it.
+        KeyedUnarchiver owner(QByteArray(bytes.constData(), bytes.size()));
+        const auto first = owner.decodeTopLevelObject<ListItem>(u"listItem");
+        QVERIFY2(first, qPrintable(owner.errorString()));
+        QVERIFY(!owner.decodeTopLevelObject<ListItem>(u"listItem"));
+        QVERIFY2(owner.errorString().contains(u"read once already"), qPrintable(owner.errorString()));
+        QCOMPARE(first->rowStore().rows(), original);
+
+        // A styled cell that does not match its stored cell fails the read,
+        // though no row is built.
+        QByteArray forged = bytes;
+        const qsizetype at = forged.indexOf("STYLEDCELL");
+        QVERIFY(at > 0);
+        forged[at] = 'X';
+        QString error;
+        QVERIFY(!KeyedUnarchiver::unarchivedObject<ListItem>(forged, u"listItem", &error));
+        QVERIFY2(error.contains(u"does not match its cell"), qPrintable(error));
     }
 
     void tableFilesOfTheEarlierWriterStillOpen()
