@@ -55,8 +55,10 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
     const bool marked = rows.first().hasIndication();
     using Styled = std::vector<std::pair<qint64, AttributedText>>;
     const qsizetype count = (rows.size() + ArchiveRowTable::kSegmentRows - 1) / ArchiveRowTable::kSegmentRows;
-    std::vector<QByteArray> frames(static_cast<size_t>(count));
-    std::vector<quint32> plainLengths(static_cast<size_t>(count));
+    std::vector<QByteArray> heads(static_cast<size_t>(count));
+    std::vector<QByteArray> texts(static_cast<size_t>(count));
+    std::vector<quint32> headLengths(static_cast<size_t>(count));
+    std::vector<quint32> textLengths(static_cast<size_t>(count));
     std::vector<Styled> styled(static_cast<size_t>(count));
     const int workers = ParallelRun::workersFor(count);
     std::vector<ArchiveRowSegmentWriter> writers;
@@ -83,8 +85,12 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
                     styled[size_t(s)].emplace_back(qint64(r) * columns + c, std::move(cell));
             }
         }
-        plainLengths[size_t(s)] = quint32(writer.bytes().size());
-        return ArchiveCompression::packFrame(writer.bytes(), &frames[size_t(s)]);
+        const QByteArrayView bytes = writer.bytes();
+        const qsizetype head = qsizetype(ArchiveRowSegment::headerBytes(quint32(last - first), quint32(columns), marked));
+        headLengths[size_t(s)] = quint32(head);
+        textLengths[size_t(s)] = quint32(bytes.size() - head);
+        return ArchiveCompression::packFrame(bytes.first(head), &heads[size_t(s)])
+            && ArchiveCompression::packFrame(bytes.sliced(head), &texts[size_t(s)]);
     });
     writers.clear();
     if (!packed)
@@ -92,8 +98,9 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
     ArchiveRowTable::Writer table(marked ? Row::kIndicationKey : QString(), titles, rows.size());
     qsizetype styledCount = 0;
     for (qsizetype s = 0; s < count; ++s) {
-        table.addSegment(std::min(ArchiveRowTable::kSegmentRows, quint32(rows.size() - s * ArchiveRowTable::kSegmentRows)),
-                         plainLengths[size_t(s)], std::move(frames[size_t(s)]));
+        const quint32 segmentRows = std::min(ArchiveRowTable::kSegmentRows, quint32(rows.size() - s * ArchiveRowTable::kSegmentRows));
+        table.addSegment(segmentRows, headLengths[size_t(s)], std::move(heads[size_t(s)]), textLengths[size_t(s)],
+                         std::move(texts[size_t(s)]));
         styledCount += qsizetype(styled[size_t(s)].size());
     }
     const std::vector<QByteArray> block = table.finish();
@@ -160,12 +167,15 @@ bool RowTableCodec::decodeTable(const ArchiveRowTable &table, RowList *rows, std
         styledCells[size_t(after - firstRows.cbegin() - 1)].push_back({row, qsizetype(cell % columns), std::move(text)});
     }
 
-    // Every segment is unpacked and checked now, so that a damaged file
-    // fails when it is read; the rows are built when first asked for.
+    // Every segment is checked now, so that a damaged file fails when it is
+    // read; the rows are built when first asked for. Only a segment with
+    // styled cells has its text unpacked, to hold them against it.
     const int workers = ParallelRun::workersFor(count);
     std::vector<QByteArray> scratch(static_cast<size_t>(workers));
     std::vector<QString> errors(static_cast<size_t>(count));
     const bool checked = ParallelRun::run(count, workers, [&](qsizetype s, int worker) {
+        if (styledCells[size_t(s)].empty())
+            return table.checkSegment(s, &scratch[size_t(worker)], &errors[size_t(s)]);
         ArchiveRowSegment segment;
         if (!table.segment(s, &scratch[size_t(worker)], &segment, &errors[size_t(s)]))
             return false;

@@ -4,6 +4,7 @@
 
 #include <zstd.h>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -125,6 +126,23 @@ bool ArchiveCompression::packFrame(QByteArrayView data, QByteArray *frame)
 
 bool ArchiveCompression::unpackFrame(QByteArrayView frame, QByteArray *out, QString *error)
 {
+    return unpackFrame(frame, out->data(), out->size(), error);
+}
+
+qint64 ArchiveCompression::frameContentSize(QByteArrayView frame)
+{
+    const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));
+    if (ZSTD_isError(frameSize) || frameSize != size_t(frame.size()))
+        return -1;
+    const unsigned long long size = ZSTD_getFrameContentSize(frame.data(), size_t(frame.size()));
+    if (size == ZSTD_CONTENTSIZE_UNKNOWN || size == ZSTD_CONTENTSIZE_ERROR
+        || size > quint64(std::numeric_limits<qint64>::max()))
+        return -1;
+    return qint64(size);
+}
+
+bool ArchiveCompression::unpackFrame(QByteArrayView frame, char *out, qsizetype size, QString *error)
+{
     std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
     if (!context) {
         *error = QStringLiteral("out of memory");
@@ -137,14 +155,14 @@ bool ArchiveCompression::unpackFrame(QByteArrayView frame, QByteArray *out, QStr
         *error = QStringLiteral("is not one whole compressed frame");
         return false;
     }
-    const size_t written = ZSTD_decompressDCtx(context.get(), out->data(), size_t(out->size()), frame.data(),
+    const size_t written = ZSTD_decompressDCtx(context.get(), out, size_t(size), frame.data(),
                                                size_t(frame.size()));
     if (ZSTD_isError(written)) {
         *error = QStringLiteral("is damaged (%1)").arg(QString::fromLatin1(ZSTD_getErrorName(written)));
         return false;
     }
-    if (written != size_t(out->size())) {
-        *error = QStringLiteral("unpacks to %1 bytes where %2 are declared").arg(written).arg(out->size());
+    if (written != size_t(size)) {
+        *error = QStringLiteral("unpacks to %1 bytes where %2 are declared").arg(written).arg(size);
         return false;
     }
     return true;

@@ -27,4 +27,9 @@ public:
     // Unpacks a hostile frame that must hold exactly out's size in bytes;
     // nothing is written past it, whatever the frame claims.
     static bool unpackFrame(QByteArrayView frame, QByteArray *out, QString *error);
+    // The same into `size` bytes at `out`.
+    static bool unpackFrame(QByteArrayView frame, char *out, qsizetype size, QString *error);
+    // The size a frame says it unpacks to, without unpacking it; -1 unless
+    // the bytes are exactly one frame that declares its size.
+    static qint64 frameContentSize(QByteArrayView frame);
 };

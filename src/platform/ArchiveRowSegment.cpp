@@ -19,8 +19,14 @@ quint64 ArchiveRowSegment::headerBytes(quint32 rows, quint32 columns, bool marke
     return (marked ? quint64(rows) * 4 : 0) + (quint64(rows) * columns + 1) * 4;
 }
 
-bool ArchiveRowSegment::read(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, qint64 at,
-                             ArchiveRowSegment *segment, QString *error)
+bool ArchiveRowSegment::checkOffsets(QByteArrayView head, quint32 rows, quint32 columns, bool marked,
+                                     quint64 textLength, qint64 at, QString *error)
+{
+    return walkOffsets(head, rows, columns, marked, textLength, nullptr, at, error);
+}
+
+bool ArchiveRowSegment::walkOffsets(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked,
+                                    quint64 textLength, const char *text, qint64 at, QString *error)
 {
     const auto refuse = [&](const QString &what, qint64 position) {
         *error = QStringLiteral("a row table %1 at block byte %2").arg(what).arg(at + position);
@@ -36,8 +42,6 @@ bool ArchiveRowSegment::read(QByteArrayView bytes, quint32 rows, quint32 columns
         return refuse(QStringLiteral("ends inside its %1 cell offsets").arg(cells + 1), qint64(marksBytes));
     const char *offsets = bytes.data() + marksBytes;
     const qint64 textAt = qint64(headerBytes(rows, columns, marked));
-    const qint64 textLength = bytes.size() - textAt;
-    const char *text = bytes.data() + textAt;
     quint32 previous = qFromLittleEndian<quint32>(offsets);
     if (previous != 0)
         return refuse(QStringLiteral("text does not start at offset 0"), textAt);
@@ -48,16 +52,30 @@ bool ArchiveRowSegment::read(QByteArrayView bytes, quint32 rows, quint32 columns
                               .arg(i - 1).arg(offset).arg(previous).arg(textLength),
                           textAt);
         // Cells are decoded one by one, so none may split a character.
-        if (offset < textLength && isContinuationByte(text[offset]))
+        if (text && offset < textLength && isContinuationByte(text[offset]))
             return refuse(QStringLiteral("cell %1 ends inside a character").arg(i - 1), textAt);
         previous = offset;
     }
     if (previous != textLength)
         return refuse(QStringLiteral("text holds %1 bytes after its last cell").arg(textLength - previous), textAt);
-    if (!QByteArrayView(text, textLength).isValidUtf8())
-        return refuse(QStringLiteral("text is not valid UTF-8"), textAt);
+    return true;
+}
+
+bool ArchiveRowSegment::read(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, qint64 at,
+                             ArchiveRowSegment *segment, QString *error)
+{
+    const quint64 header = headerBytes(rows, columns, marked);
+    const qint64 textAt = qint64(qMin<quint64>(header, quint64(bytes.size())));
+    const qint64 textLength = bytes.size() - textAt;
+    const char *text = bytes.data() + textAt;
+    if (!walkOffsets(bytes, rows, columns, marked, quint64(textLength), text, at, error))
+        return false;
+    if (!QByteArrayView(text, textLength).isValidUtf8()) {
+        *error = QStringLiteral("a row table text is not valid UTF-8 at block byte %1").arg(at + textAt);
+        return false;
+    }
     segment->m_marks = marked ? bytes.data() : nullptr;
-    segment->m_offsets = offsets;
+    segment->m_offsets = bytes.data() + (marked ? qint64(rows) * 4 : 0);
     segment->m_text = text;
     segment->m_rows = rows;
     segment->m_columns = columns;

@@ -15,6 +15,12 @@ public:
     // names the fault relative to `at`, where the bytes begin in their block.
     static bool read(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, qint64 at,
                      ArchiveRowSegment *segment, QString *error);
+    // The marks and offsets alone (`head`, exactly headerBytes long) of a
+    // segment whose text, stored apart, is `textLength` bytes: the offsets
+    // rise from 0 to that length. Whether they split characters can only
+    // be told with the text.
+    static bool checkOffsets(QByteArrayView head, quint32 rows, quint32 columns, bool marked, quint64 textLength,
+                             qint64 at, QString *error);
     // Bytes the marks and offsets of such a segment take before its text;
     // rows * columns must stay below 2^32.
     static quint64 headerBytes(quint32 rows, quint32 columns, bool marked);
@@ -25,6 +31,10 @@ public:
     QByteArrayView cellAt(qsizetype row, qsizetype column) const;
 
 private:
+    // `text` null: the text is not at hand, only its length.
+    static bool walkOffsets(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, quint64 textLength,
+                            const char *text, qint64 at, QString *error);
+
     const char *m_marks = nullptr;
     const char *m_offsets = nullptr;
     const char *m_text = nullptr;

@@ -8,12 +8,15 @@
 
 #include <QtEndian>
 
+#include <zlib.h>
+
 #include <limits>
 
 namespace {
 
 constexpr quint32 kPlainVersion = 1;
 constexpr quint32 kSegmentedVersion = 2;
+constexpr quint32 kSplitVersion = 3;
 constexpr quint64 kMaxLength = std::numeric_limits<quint32>::max();
 
 void appendNumber(QByteArray &out, quint32 value)
@@ -64,6 +67,11 @@ private:
     qint64 m_at = 0;
 };
 
+quint32 checksum(QByteArrayView bytes)
+{
+    return quint32(crc32_z(0, reinterpret_cast<const Bytef *>(bytes.data()), size_t(bytes.size())));
+}
+
 } // namespace
 
 ArchiveRowTable::Writer::Writer(const QString &markTitle, const QStringList &titles, qsizetype rows)
@@ -71,11 +79,15 @@ ArchiveRowTable::Writer::Writer(const QString &markTitle, const QStringList &tit
 {
 }
 
-void ArchiveRowTable::Writer::addSegment(quint32 rows, quint32 plainLength, QByteArray frame)
+void ArchiveRowTable::Writer::addSegment(quint32 rows, quint32 headPlainLength, QByteArray headFrame,
+                                         quint32 textPlainLength, QByteArray textFrame)
 {
+    const auto length = [](const QByteArray &frame) { return quint32(qMin<quint64>(quint64(frame.size()), kMaxLength)); };
     m_added += rows;
-    m_directory.insert(m_directory.end(), {rows, plainLength, quint32(qMin<quint64>(quint64(frame.size()), kMaxLength))});
-    m_frames.push_back(std::move(frame));
+    m_directory.insert(m_directory.end(), {rows, headPlainLength, length(headFrame), textPlainLength,
+                                           length(textFrame), checksum(textFrame)});
+    m_frames.push_back(std::move(headFrame));
+    m_frames.push_back(std::move(textFrame));
 }
 
 std::vector<QByteArray> ArchiveRowTable::Writer::finish()
@@ -86,13 +98,13 @@ std::vector<QByteArray> ArchiveRowTable::Writer::finish()
     if (m_added != m_rows || m_rows > kMaxLength || m_frames.size() > kMaxLength)
         return {};
     QByteArray head;
-    appendNumber(head, kSegmentedVersion);
+    appendNumber(head, kSplitVersion);
     appendNumber(head, quint32(m_rows));
     appendNumber(head, quint32(m_titles.size()));
     appendText(head, m_markTitle);
     for (const QString &title : std::as_const(m_titles))
         appendText(head, title);
-    appendNumber(head, quint32(m_frames.size()));
+    appendNumber(head, quint32(m_frames.size() / 2));
     for (const quint32 number : m_directory)
         appendNumber(head, number);
     if (quint64(head.size()) + quint64(packed) > kMaxLength)
@@ -118,7 +130,7 @@ bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *lay
     quint32 columns = 0;
     if (!reader.number(version) || !reader.number(declaredRows) || !reader.number(columns))
         return refuse(QStringLiteral("ends inside its header"));
-    if (version != kPlainVersion && version != kSegmentedVersion)
+    if (version != kPlainVersion && version != kSegmentedVersion && version != kSplitVersion)
         return refuse(QStringLiteral("of unsupported version %1").arg(version));
     if (declaredRows != rows)
         return refuse(QStringLiteral("holds %1 rows where %2 are declared").arg(declaredRows).arg(rows));
@@ -156,8 +168,10 @@ bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *lay
     quint32 count = 0;
     if (!reader.number(count))
         return refuse(QStringLiteral("ends inside its segment count"));
-    // Every segment takes twelve bytes of directory and holds a row.
-    if (count > reader.remaining() / 12 || count > declaredRows)
+    const bool split = version == kSplitVersion;
+    const qint64 entryBytes = split ? 24 : 12;
+    // Every segment takes its directory entry and holds a row.
+    if (count > reader.remaining() / entryBytes || count > declaredRows)
         return refuse(QStringLiteral("claims %1 segments for %2 rows").arg(count).arg(declaredRows));
     result.segments.resize(count);
     quint64 firstRow = 0;
@@ -166,18 +180,30 @@ bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *lay
         reader.number(segment.rows);
         reader.number(segment.plainLength);
         reader.number(segment.length);
+        if (split) {
+            reader.number(segment.textPlainLength);
+            reader.number(segment.textLength);
+            reader.number(segment.textChecksum);
+        }
         segment.packed = true;
+        segment.split = split;
         segment.firstRow = quint32(qMin<quint64>(firstRow, kMaxLength));
         if (segment.rows == 0 || firstRow + segment.rows > declaredRows)
             return refuse(QStringLiteral("segment of %1 rows from row %2 does not fit %3 rows")
                               .arg(segment.rows).arg(firstRow).arg(declaredRows));
-        if (quint64(segment.rows) * columns >= kMaxLength
-            || ArchiveRowSegment::headerBytes(segment.rows, columns, marked) > segment.plainLength)
+        const quint64 header = ArchiveRowSegment::headerBytes(segment.rows, columns, marked);
+        if (quint64(segment.rows) * columns >= kMaxLength || header > segment.plainLength)
             return refuse(QStringLiteral("segment from row %1 is too short for its %2 rows")
                               .arg(firstRow).arg(segment.rows));
+        // Apart from its text, a segment's first frame holds just the marks
+        // and offsets, and the two unpack into one buffer.
+        if (split && (header != segment.plainLength
+                      || quint64(segment.plainLength) + segment.textPlainLength > kMaxLength))
+            return refuse(QStringLiteral("segment from row %1 has %2 bytes of marks and offsets where %3 are due")
+                              .arg(firstRow).arg(segment.plainLength).arg(header));
         firstRow += segment.rows;
-        stored += segment.length;
-        result.plainBytes += segment.plainLength;
+        stored += quint64(segment.length) + segment.textLength;
+        result.plainBytes += qint64(segment.plainLength) + segment.textPlainLength;
     }
     if (firstRow != declaredRows)
         return refuse(QStringLiteral("segments hold %1 rows where %2 are declared").arg(firstRow).arg(declaredRows));
@@ -187,6 +213,8 @@ bool ArchiveRowTable::readLayout(QByteArrayView block, quint64 rows, Layout *lay
     for (Segment &segment : result.segments) {
         segment.at = at;
         at += segment.length;
+        segment.textAt = at;
+        at += segment.textLength;
     }
     *layout = std::move(result);
     return true;
@@ -234,14 +262,55 @@ bool ArchiveRowTable::segment(qsizetype index, QByteArray *scratch, ArchiveRowSe
     const bool marked = !m_layout->markTitle.isEmpty();
     if (!stored.packed)
         return ArchiveRowSegment::read(bytes, stored.rows, m_layout->columns, marked, stored.at, segment, error);
-    scratch->resize(stored.plainLength);
+    scratch->resize(qsizetype(stored.plainLength) + qsizetype(stored.textPlainLength));
     HugePageMemory::advise(*scratch);
     QString why;
-    if (!ArchiveCompression::unpackFrame(bytes, scratch, &why)) {
+    if (!ArchiveCompression::unpackFrame(bytes, scratch->data(), stored.plainLength, &why)) {
         *error = QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);
         return false;
     }
+    if (stored.split
+        && !ArchiveCompression::unpackFrame(QByteArrayView(m_block + stored.textAt, stored.textLength),
+                                            scratch->data() + stored.plainLength, stored.textPlainLength, &why)) {
+        *error = QStringLiteral("a row table segment's text at block byte %1 %2").arg(stored.textAt).arg(why);
+        return false;
+    }
     if (ArchiveRowSegment::read(*scratch, stored.rows, m_layout->columns, marked, 0, segment, error))
+        return true;
+    *error = QStringLiteral("segment %1: %2").arg(index).arg(*error);
+    return false;
+}
+
+bool ArchiveRowTable::checkSegment(qsizetype index, QByteArray *scratch, QString *error) const
+{
+    if (index < 0 || index >= segmentCount() || !m_layout->segments[size_t(index)].split) {
+        ArchiveRowSegment segment;
+        return this->segment(index, scratch, &segment, error);
+    }
+    const Segment &stored = m_layout->segments[size_t(index)];
+    if (stored.released.loadAcquire()) {
+        *error = QStringLiteral("a row table segment %1 was read once already").arg(index);
+        return false;
+    }
+    const QByteArrayView text(m_block + stored.textAt, stored.textLength);
+    if (checksum(text) != stored.textChecksum) {
+        *error = QStringLiteral("a row table segment's text at block byte %1 fails its checksum").arg(stored.textAt);
+        return false;
+    }
+    if (ArchiveCompression::frameContentSize(text) != qint64(stored.textPlainLength)) {
+        *error = QStringLiteral("a row table segment's text at block byte %1 is not one frame of %2 bytes")
+                     .arg(stored.textAt).arg(stored.textPlainLength);
+        return false;
+    }
+    scratch->resize(stored.plainLength);
+    QString why;
+    if (!ArchiveCompression::unpackFrame(QByteArrayView(m_block + stored.at, stored.length), scratch, &why)) {
+        *error = QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);
+        return false;
+    }
+    const bool marked = !m_layout->markTitle.isEmpty();
+    if (ArchiveRowSegment::checkOffsets(*scratch, stored.rows, m_layout->columns, marked, stored.textPlainLength, 0,
+                                        error))
         return true;
     *error = QStringLiteral("segment %1: %2").arg(index).arg(*error);
     return false;
@@ -252,8 +321,10 @@ void ArchiveRowTable::releaseSegment(qsizetype index) const
     if (index < 0 || index >= segmentCount() || !m_document->bytesReleasable())
         return;
     const Segment &stored = m_layout->segments[size_t(index)];
+    // A split segment's text frame follows its first frame.
     if (stored.packed && stored.released.testAndSetOrdered(0, 1))
-        HugePageMemory::discard(m_block + stored.at, stored.length);
+        HugePageMemory::discard(m_block + stored.at, stored.split ? stored.textAt + stored.textLength - stored.at
+                                                                  : stored.length);
 }
 
 bool ArchiveRowTable::claim(QString *error) const

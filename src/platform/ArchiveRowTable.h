@@ -28,7 +28,13 @@ class ArchiveRowSegment;
 //   each title: length + UTF-8,
 //   version 1: the rows as one segment, stored plain, up to the end;
 //   version 2: segment count, each segment's (rows, unpacked length, packed
-//   length), then each segment as one Zstandard frame, up to the end.
+//   length), then each segment as one Zstandard frame, up to the end;
+//   version 3: segment count, each segment's (rows, unpacked and packed
+//   length of its marks and offsets, unpacked and packed length of its
+//   text, CRC-32 of its packed text), then each segment as two Zstandard
+//   frames, marks and offsets first, up to the end.
+// Version 3 lets a reader check a segment's offsets, and that its text is
+// the text written, without unpacking the text, which is most of it.
 class ArchiveRowTable
 {
 public:
@@ -40,6 +46,13 @@ public:
         quint32 length = 0; // as stored
         quint32 plainLength = 0; // unpacked
         bool packed = false;
+        // Version 3: the text's frame, apart from the marks and offsets
+        // (then all that at, length and plainLength describe).
+        bool split = false;
+        qint64 textAt = 0;
+        quint32 textLength = 0;
+        quint32 textPlainLength = 0;
+        quint32 textChecksum = 0;
         // Set once its stored bytes were given back (see releaseSegment).
         mutable QAtomicInt released = 0;
     };
@@ -57,13 +70,15 @@ public:
         mutable QAtomicInt claimed = 0;
     };
 
-    // Assembles a version 2 block from segments packed one by one.
+    // Assembles a version 3 block from segments packed one by one.
     class Writer
     {
     public:
         Writer(const QString &markTitle, const QStringList &titles, qsizetype rows);
-        // frame is one packed ArchiveRowSegment of `rows` rows.
-        void addSegment(quint32 rows, quint32 plainLength, QByteArray frame);
+        // One ArchiveRowSegment of `rows` rows, packed as two frames: its
+        // marks and offsets, and its text.
+        void addSegment(quint32 rows, quint32 headPlainLength, QByteArray headFrame, quint32 textPlainLength,
+                        QByteArray textFrame);
         // The block in the pieces it is written from, in order: its head
         // (header and directory), then the frames, which leave the writer.
         // Copying them into one array would touch as much memory again.
@@ -101,6 +116,9 @@ public:
     // Unpacks (into scratch, when packed) and checks a segment. Safe to call
     // from several threads at once; a failure is only reported in *error.
     bool segment(qsizetype index, QByteArray *scratch, ArchiveRowSegment *segment, QString *error) const;
+    // Checks a segment as far as can be done without unpacking its text,
+    // which is all of it before version 3.
+    bool checkSegment(qsizetype index, QByteArray *scratch, QString *error) const;
     // For a reader that has taken everything it needs from a packed
     // segment: where the archive alone holds its bytes, their memory goes
     // back now rather than with the archive, so a list being opened does not

@@ -342,7 +342,7 @@ private Q_SLOTS:
         // A styled cell that does not match its stored cell fails the read,
         // though no row is built.
         QByteArray forged = bytes;
-        const qsizetype at = forged.indexOf("STYLEDCELL");
+        const qsizetype at = forged.lastIndexOf("STYLEDCELL"); // the pair after the block
         QVERIFY(at > 0);
         forged[at] = 'X';
         QString error;
@@ -362,8 +362,11 @@ private Q_SLOTS:
                                                 true, &error);
         QVERIFY2(imported, qPrintable(error));
         QCOMPARE(imported->tableItemObjectArray().size(), 300);
+        // And by the writer that kept each segment's text in one frame with
+        // its offsets.
         const std::pair<const char *, QString> files[] = {{"imported-table.listItems", u"listItem"_s},
-                                                          {"exported-table.pgcl", u"ListItem"_s}};
+                                                          {"exported-table.pgcl", u"ListItem"_s},
+                                                          {"segmented-table.listItems", u"listItem"_s}};
         for (const auto &[name, key] : files) {
             const QByteArray bytes = readFile(QStringLiteral(ROWSMITH_SOURCE_DIR "/tests/data/archive/") + QLatin1StringView(name));
             QVERIFY2(!bytes.isEmpty(), name);
@@ -387,21 +390,30 @@ private Q_SLOTS:
                                            Row::fromTexts(schema, {u"two", u""}, 0, true),
                                            Row::fromTexts(schema, {u"three", u"x"}, 2, true)});
         const QByteArray good = KeyedArchiver::archivedData(list, u"listItem");
-        // The directory (rows, unpacked length, packed length) sits just
-        // before the one frame.
+        // The directory (rows, unpacked and packed length of the marks and
+        // offsets, the same of the text, the text's checksum) sits just
+        // before the first of the two frames.
         const qsizetype frame = good.indexOf(QByteArrayView("\x28\xb5\x2f\xfd", 4));
-        QVERIFY(frame > 16);
-        const qsizetype directory = frame - 12;
+        QVERIFY(frame > 28);
+        const qsizetype directory = frame - 24;
         QCOMPARE(numberAt(good, directory), 3u);
-        const quint32 plain = numberAt(good, directory + 4);
-        const quint32 packed = numberAt(good, directory + 8);
+        const quint32 headPlain = numberAt(good, directory + 4);
+        const quint32 headPacked = numberAt(good, directory + 8);
+        const quint32 textPlain = numberAt(good, directory + 12);
+        const quint32 textPacked = numberAt(good, directory + 16);
+        QCOMPARE(headPlain, 4u * 3 + 4u * 7);
+        QCOMPARE(textPlain, quint32(QByteArrayView("one東京twothreex").size()));
         const auto withNumber = [&](qsizetype at, quint32 value) {
             QByteArray bytes = good;
             setNumberAt(bytes, at, value);
             return bytes;
         };
-        QByteArray flipped = good;
-        flipped[frame + qsizetype(packed) - 6] = char(flipped[frame + qsizetype(packed) - 6] ^ 0x5a);
+        const auto flippedAt = [&](qsizetype at) {
+            QByteArray bytes = good;
+            bytes[at] = char(bytes[at] ^ 0x5a);
+            return bytes;
+        };
+        const qsizetype text = frame + qsizetype(headPacked);
         const struct
         {
             QByteArray bytes;
@@ -411,11 +423,14 @@ private Q_SLOTS:
             {withNumber(directory, 0), u"does not fit"_s},
             {withNumber(directory, 4), u"does not fit"_s},
             {withNumber(directory + 4, 8), u"too short"_s},
-            {withNumber(directory + 4, plain + 1), u"where %1 are declared"_s.arg(plain + 1)},
-            {withNumber(directory + 4, plain - 1), u"damaged"_s},
-            {withNumber(directory + 4, 0xfffffff0u), u"budget"_s},
-            {withNumber(directory + 8, packed - 1), u"remain"_s},
-            {flipped, u"damaged"_s},
+            {withNumber(directory + 4, headPlain + 4), u"where %1 are due"_s.arg(headPlain)},
+            {withNumber(directory + 8, headPacked - 1), u"remain"_s},
+            {withNumber(directory + 12, textPlain + 1), u"is not one frame of %1 bytes"_s.arg(textPlain + 1)},
+            {withNumber(directory + 12, 0xf0000000u), u"budget"_s},
+            {withNumber(directory + 16, textPacked + 1), u"remain"_s},
+            {withNumber(directory + 20, numberAt(good, directory + 20) ^ 1), u"checksum"_s},
+            {flippedAt(text + qsizetype(textPacked) - 6), u"checksum"_s},
+            {flippedAt(text - 6), u"damaged"_s},
         };
         for (const auto &c : cases) {
             QString error;
