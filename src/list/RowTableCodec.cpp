@@ -85,6 +85,7 @@ bool RowTableCodec::encodeTable(const RowList &rows, ArchiveEncoder &coder, QStr
                     styled[size_t(s)].emplace_back(qint64(r) * columns + c, std::move(cell));
             }
         }
+        writer.turnOffsetsIntoSteps();
         const QByteArrayView bytes = writer.bytes();
         const qsizetype head = qsizetype(ArchiveRowSegment::headerBytes(quint32(last - first), quint32(columns), marked));
         headLengths[size_t(s)] = quint32(head);

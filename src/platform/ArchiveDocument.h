@@ -23,6 +23,8 @@
 // nodes that ArchiveDecoder and ArchiveArray address by index. ArchiveParser
 // fills it once; afterwards only the failure state changes, so views on other
 // threads may read it concurrently.
+class MappedFile;
+
 class ArchiveDocument : public std::enable_shared_from_this<ArchiveDocument>
 {
 public:
@@ -122,7 +124,7 @@ public:
     // Said by an owner that handed over the only copy of the bytes: parts
     // read once (row-table segments) may then give their memory back.
     void setBytesReleasable() { m_bytesReleasable = true; }
-    bool bytesReleasable() const { return m_bytesReleasable && m_bytes.isDetached(); }
+    bool bytesReleasable() const { return m_bytesReleasable && (m_mapping || m_bytes.isDetached()); }
 
     // The first failure wins; later ones are dropped.
     void fail(const QString &reason) const;
@@ -138,6 +140,8 @@ private:
     QVariant toVariantAt(quint32 node, const Location &where, int depth) const;
 
     QByteArray m_bytes;
+    // Keeps the mapped file that m_bytes wraps, if any.
+    std::shared_ptr<const MappedFile> m_mapping;
     bool m_bytesReleasable = false;
     quint32 m_root = 0;
     std::vector<Node> m_nodes;

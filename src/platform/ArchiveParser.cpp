@@ -1,5 +1,7 @@
 #include "ArchiveParser.h"
 
+#include "MappedFile.h"
+
 #include "ArchiveFormat.h"
 
 #include <cmath>
@@ -72,6 +74,17 @@ void ArchiveParser::parse(ArchiveDocument &document, const QByteArray &data, int
         QByteArray shared = data;
         return shared.data_ptr().isMutable() ? shared : QByteArray(shared.constData(), shared.size());
     });
+}
+
+void ArchiveParser::parse(ArchiveDocument &document, const std::shared_ptr<const MappedFile> &file, int maxDepth,
+                          qint64 maxBytes, qint64 maxExpansion)
+{
+    parseBytes(document, file->size(), maxDepth, maxBytes, maxExpansion, [&] {
+        document.m_mapping = file;
+        return file->bytes();
+    });
+    if (document.failed())
+        document.m_mapping.reset();
 }
 
 // The limit is checked before the bytes are copied or shared.

@@ -7,11 +7,14 @@
 #include <QHash>
 
 #include <functional>
+#include <memory>
 
 // Reads keyed-archive bytes into an ArchiveDocument. The input is hostile:
 // every length and count is checked against the bytes left before it is
 // used, nesting is capped, references must point back at finished values, and
 // the first violation fails the document with "archive: <what> at byte <n>".
+class MappedFile;
+
 class ArchiveParser
 {
 public:
@@ -22,6 +25,9 @@ public:
                       qint64 maxBytes, qint64 maxExpansion);
     // Shares data unless it merely wraps memory it does not own.
     static void parse(ArchiveDocument &document, const QByteArray &data, int maxDepth,
+                      qint64 maxBytes, qint64 maxExpansion);
+    // Reads the mapped file in place; the document keeps it mapped.
+    static void parse(ArchiveDocument &document, const std::shared_ptr<const MappedFile> &file, int maxDepth,
                       qint64 maxBytes, qint64 maxExpansion);
 
     // What one decoded value costs beyond its text.

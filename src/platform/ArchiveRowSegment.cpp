@@ -19,6 +19,23 @@ quint64 ArchiveRowSegment::headerBytes(quint32 rows, quint32 columns, bool marke
     return (marked ? quint64(rows) * 4 : 0) + (quint64(rows) * columns + 1) * 4;
 }
 
+bool ArchiveRowSegment::offsetsFromSteps(char *head, quint32 rows, quint32 columns, bool marked, qint64 at,
+                                         QString *error)
+{
+    char *const offsets = head + (marked ? qint64(rows) * 4 : 0);
+    const quint64 count = quint64(rows) * columns + 1;
+    quint64 offset = 0;
+    for (quint64 i = 0; i < count; ++i) {
+        offset += qFromLittleEndian<quint32>(offsets + i * 4);
+        if (offset > std::numeric_limits<quint32>::max()) {
+            *error = QStringLiteral("a row table cell %1 ends past 32-bit offsets at block byte %2").arg(i).arg(at);
+            return false;
+        }
+        qToLittleEndian<quint32>(quint32(offset), offsets + i * 4);
+    }
+    return true;
+}
+
 bool ArchiveRowSegment::checkOffsets(QByteArrayView head, quint32 rows, quint32 columns, bool marked,
                                      quint64 textLength, qint64 at, QString *error)
 {

@@ -15,6 +15,11 @@ public:
     // names the fault relative to `at`, where the bytes begin in their block.
     static bool read(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, qint64 at,
                      ArchiveRowSegment *segment, QString *error);
+    // Turns cell offsets stored as steps from one to the next (the first
+    // from 0) back into offsets, in place in `head` (marks and steps,
+    // exactly headerBytes long); false when they add up past 32 bits.
+    static bool offsetsFromSteps(char *head, quint32 rows, quint32 columns, bool marked, qint64 at,
+                                 QString *error);
     // The marks and offsets alone (`head`, exactly headerBytes long) of a
     // segment whose text, stored apart, is `textLength` bytes: the offsets
     // rise from 0 to that length. Whether they split characters can only

@@ -69,3 +69,16 @@ void ArchiveRowSegmentWriter::addRow(quint32 mark, const QStringView *cells)
     }
     m_bytes.resize(out - m_bytes.data());
 }
+
+void ArchiveRowSegmentWriter::turnOffsetsIntoSteps()
+{
+    if (!m_fits)
+        return;
+    char *const offsets = m_bytes.data() + m_textAt - qsizetype(quint64(m_rows) * quint64(m_columns) + 1) * 4;
+    quint32 previous = 0;
+    for (qsizetype i = 0, count = qsizetype(quint64(m_rows) * quint64(m_columns)) + 1; i < count; ++i) {
+        const auto offset = qFromLittleEndian<quint32>(offsets + i * 4);
+        qToLittleEndian<quint32>(offset - previous, offsets + i * 4);
+        previous = offset;
+    }
+}

@@ -19,6 +19,10 @@ public:
     bool fits() const { return m_fits; }
     // The segment once every row is added.
     QByteArrayView bytes() const { return m_bytes; }
+    // Rewrites the cell offsets as steps from one to the next, as a split
+    // block stores them: small numbers that pack several times smaller
+    // (see ArchiveRowSegment::offsetsFromSteps). Once every row is added.
+    void turnOffsetsIntoSteps();
 
 private:
     qsizetype m_columns;

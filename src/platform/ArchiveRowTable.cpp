@@ -269,11 +269,15 @@ bool ArchiveRowTable::segment(qsizetype index, QByteArray *scratch, ArchiveRowSe
         *error = QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);
         return false;
     }
-    if (stored.split
-        && !ArchiveCompression::unpackFrame(QByteArrayView(m_block + stored.textAt, stored.textLength),
-                                            scratch->data() + stored.plainLength, stored.textPlainLength, &why)) {
-        *error = QStringLiteral("a row table segment's text at block byte %1 %2").arg(stored.textAt).arg(why);
-        return false;
+    if (stored.split) {
+        if (!ArchiveCompression::unpackFrame(QByteArrayView(m_block + stored.textAt, stored.textLength),
+                                             scratch->data() + stored.plainLength, stored.textPlainLength, &why)) {
+            *error = QStringLiteral("a row table segment's text at block byte %1 %2").arg(stored.textAt).arg(why);
+            return false;
+        }
+        if (!ArchiveRowSegment::offsetsFromSteps(scratch->data(), stored.rows, m_layout->columns, marked, stored.at,
+                                                 error))
+            return false;
     }
     if (ArchiveRowSegment::read(*scratch, stored.rows, m_layout->columns, marked, 0, segment, error))
         return true;
@@ -309,8 +313,9 @@ bool ArchiveRowTable::checkSegment(qsizetype index, QByteArray *scratch, QString
         return false;
     }
     const bool marked = !m_layout->markTitle.isEmpty();
-    if (ArchiveRowSegment::checkOffsets(*scratch, stored.rows, m_layout->columns, marked, stored.textPlainLength, 0,
-                                        error))
+    if (ArchiveRowSegment::offsetsFromSteps(scratch->data(), stored.rows, m_layout->columns, marked, stored.at, error)
+        && ArchiveRowSegment::checkOffsets(*scratch, stored.rows, m_layout->columns, marked, stored.textPlainLength, 0,
+                                           error))
         return true;
     *error = QStringLiteral("segment %1: %2").arg(index).arg(*error);
     return false;

@@ -32,7 +32,8 @@ class ArchiveRowSegment;
 //   version 3: segment count, each segment's (rows, unpacked and packed
 //   length of its marks and offsets, unpacked and packed length of its
 //   text, CRC-32 of its packed text), then each segment as two Zstandard
-//   frames, marks and offsets first, up to the end.
+//   frames, marks and offsets first, up to the end; the offsets stored as
+//   steps from one to the next, which pack several times smaller.
 // Version 3 lets a reader check a segment's offsets, and that its text is
 // the text written, without unpacking the text, which is most of it.
 class ArchiveRowTable

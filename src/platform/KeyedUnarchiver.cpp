@@ -4,6 +4,7 @@
 #include "ArchiveDocument.h"
 #include "ArchiveParser.h"
 #include "AvailableMemory.h"
+#include "MappedFile.h"
 
 namespace {
 
@@ -49,6 +50,15 @@ KeyedUnarchiver::KeyedUnarchiver(QByteArray &&data) : m_document(std::make_share
         return;
     owned = QByteArray();
     parseUnpacked(plain, limits);
+}
+
+KeyedUnarchiver::KeyedUnarchiver(std::shared_ptr<const MappedFile> file)
+    : m_document(std::make_shared<ArchiveDocument>())
+{
+    const Limits limits;
+    m_document->setBytesReleasable();
+    if (!unpackIfCompressed(QByteArrayView(file->data(), file->size()), limits))
+        ArchiveParser::parse(*m_document, file, limits.maxDepth, limits.maxBytes, budgetFor(file->size(), limits));
 }
 
 qint64 KeyedUnarchiver::expansionBudget(qint64 inputBytes, qint64 availableMemory)

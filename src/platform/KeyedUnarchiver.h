@@ -6,9 +6,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 // Reads one keyed archive. The input is hostile: every reference, length and
 // nesting level is checked and any violation yields a clear error, never a
 // crash or an allocation beyond what the input's size justifies.
+class MappedFile;
+
 class KeyedUnarchiver
 {
 public:
@@ -35,6 +39,9 @@ public:
     // Takes the bytes, so that a packed archive's are released once unpacked
     // instead of living beside what they unpack to.
     explicit KeyedUnarchiver(QByteArray &&data);
+    // The same for a mapped file, read in place and kept mapped while any
+    // decoded value may still read it (rows built on first use).
+    explicit KeyedUnarchiver(std::shared_ptr<const MappedFile> file);
     ~KeyedUnarchiver();
 
     // False when the bytes are not a well-formed archive, or when decoding

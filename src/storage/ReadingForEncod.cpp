@@ -4,9 +4,9 @@
 #include "PackageEntries.h"
 #include "list/ListItem.h"
 #include "platform/ErrorLog.h"
-#include "platform/HugePageMemory.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/LogCategories.h"
+#include "platform/MappedFile.h"
 #include "platform/NotificationCenter.h"
 
 #include <QByteArray>
@@ -68,38 +68,25 @@ bool ReadingForEncod::openWorkReadingFileObject(const QVariantMap &task)
             return false;
         }
 
+        // The working copy is this process's own file, replaced only by
+        // rename: it is read in place rather than copied into fresh memory,
+        // and stays mapped while rows still to be built read from it.
         indicatorAtStep(kStepChunk, 0.0, kReading);
-        QByteArray bytes;
-        // Room for the last, empty read too: growing past the file's size
-        // would copy everything read so far.
-        bytes.reserve(qsizetype(std::min<qint64>(size, limit) + PackageEntries::kChunkSize));
-        HugePageMemory::advise(bytes);
-        qint64 total = 0;
-        for (;;) {
-            const qint64 room = std::min<qint64>(PackageEntries::kChunkSize, limit + 1 - total);
-            const qsizetype before = bytes.size();
-            bytes.resize(before + qsizetype(room));
-            const qint64 got = file.read(bytes.data() + before, room);
-            bytes.resize(before + qsizetype(std::max<qint64>(got, 0)));
-            if (got < 0) {
-                ErrorLog::err(lcStorage(), kClassWords, operation, FileDescriptor::lastError());
-                return false;
-            }
-            if (got == 0)
-                break;
-            total += got;
-            if (total > limit) {
-                ErrorLog::err(lcStorage(), kClassWords, operation, u"the list file grew too large"_s);
-                return false;
-            }
-            const double count = m_fileDataSize > 0.0 ? std::min(double(total) / m_fileDataSize * 100.0, 100.0)
-                                                      : 100.0;
-            indicatorAtStep(kStepChunk, count, kReading);
-        }
+        QString error;
+        std::shared_ptr<const MappedFile> mapped = MappedFile::map(file, size, &error);
         file.close();
+        if (!mapped) {
+            ErrorLog::err(lcStorage(), kClassWords, operation, error);
+            return false;
+        }
+        for (qint64 at = 0; at < mapped->size(); at += PackageEntries::kChunkSize) {
+            mapped->populate(at, PackageEntries::kChunkSize);
+            const qint64 done = std::min(at + PackageEntries::kChunkSize, mapped->size());
+            indicatorAtStep(kStepChunk, double(done) / double(mapped->size()) * 100.0, kReading);
+        }
         indicatorAtStep(kStepRead, 100.0, kReading);
 
-        KeyedUnarchiver unarchiver(std::move(bytes));
+        KeyedUnarchiver unarchiver(std::move(mapped));
         std::unique_ptr<ListItem> decoded = unarchiver.decodeTopLevelObject<ListItem>(kListItemKey);
         if (!decoded) {
             ErrorLog::err(lcStorage(), kClassWords, operation,
