@@ -129,6 +129,50 @@ bool ArchiveCompression::unpackFrame(QByteArrayView frame, QByteArray *out, QStr
     return unpackFrame(frame, out->data(), out->size(), error);
 }
 
+bool ArchiveCompression::unpackFrameInPieces(QByteArrayView frame, qint64 size,
+                                             const std::function<bool(QByteArrayView)> &piece, QString *error)
+{
+    std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
+    if (!context) {
+        *error = QStringLiteral("out of memory");
+        return false;
+    }
+    const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));
+    if (ZSTD_isError(frameSize) || frameSize != size_t(frame.size())) {
+        *error = QStringLiteral("is not one whole compressed frame");
+        return false;
+    }
+    char buffer[64 * 1024];
+    ZSTD_inBuffer input{frame.data(), size_t(frame.size()), 0};
+    qint64 written = 0;
+    for (;;) {
+        ZSTD_outBuffer output{buffer, sizeof buffer, 0};
+        const size_t result = ZSTD_decompressStream(context.get(), &output, &input);
+        if (ZSTD_isError(result)) {
+            *error = QStringLiteral("is damaged (%1)").arg(QString::fromLatin1(ZSTD_getErrorName(result)));
+            return false;
+        }
+        written += qint64(output.pos);
+        if (written > size) {
+            *error = QStringLiteral("unpacks to more than the %1 bytes declared").arg(size);
+            return false;
+        }
+        if (output.pos > 0 && !piece(QByteArrayView(buffer, qsizetype(output.pos))))
+            return false;
+        if (result == 0)
+            break;
+        if (input.pos == input.size && output.pos < output.size) {
+            *error = QStringLiteral("is truncated");
+            return false;
+        }
+    }
+    if (written != size) {
+        *error = QStringLiteral("unpacks to %1 bytes where %2 are declared").arg(written).arg(size);
+        return false;
+    }
+    return true;
+}
+
 qint64 ArchiveCompression::frameContentSize(QByteArrayView frame)
 {
     const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));

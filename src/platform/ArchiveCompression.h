@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 // The files of a document package hold their archives as one Zstandard
 // frame, or plain when the bulk of an archive, its row tables, is packed
 // segment by segment already: a million-row list's archive is mostly
@@ -29,6 +31,11 @@ public:
     static bool unpackFrame(QByteArrayView frame, QByteArray *out, QString *error);
     // The same into `size` bytes at `out`.
     static bool unpackFrame(QByteArrayView frame, char *out, qsizetype size, QString *error);
+    // Unpacks one whole frame of exactly `size` bytes a piece at a time
+    // into a small buffer that stays in cache, for a reader that only
+    // needs to look at the bytes once; `piece` answers false to stop.
+    static bool unpackFrameInPieces(QByteArrayView frame, qint64 size,
+                                    const std::function<bool(QByteArrayView)> &piece, QString *error);
     // The size a frame says it unpacks to, without unpacking it; -1 unless
     // the bytes are exactly one frame that declares its size.
     static qint64 frameContentSize(QByteArrayView frame);

@@ -36,12 +36,6 @@ bool ArchiveRowSegment::offsetsFromSteps(char *head, quint32 rows, quint32 colum
     return true;
 }
 
-bool ArchiveRowSegment::checkOffsets(QByteArrayView head, quint32 rows, quint32 columns, bool marked,
-                                     quint64 textLength, qint64 at, QString *error)
-{
-    return walkOffsets(head, rows, columns, marked, textLength, nullptr, at, error);
-}
-
 bool ArchiveRowSegment::walkOffsets(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked,
                                     quint64 textLength, const char *text, qint64 at, QString *error)
 {
@@ -69,7 +63,7 @@ bool ArchiveRowSegment::walkOffsets(QByteArrayView bytes, quint32 rows, quint32 
                               .arg(i - 1).arg(offset).arg(previous).arg(textLength),
                           textAt);
         // Cells are decoded one by one, so none may split a character.
-        if (text && offset < textLength && isContinuationByte(text[offset]))
+        if (offset < textLength && isContinuationByte(text[offset]))
             return refuse(QStringLiteral("cell %1 ends inside a character").arg(i - 1), textAt);
         previous = offset;
     }

@@ -20,12 +20,6 @@ public:
     // exactly headerBytes long); false when they add up past 32 bits.
     static bool offsetsFromSteps(char *head, quint32 rows, quint32 columns, bool marked, qint64 at,
                                  QString *error);
-    // The marks and offsets alone (`head`, exactly headerBytes long) of a
-    // segment whose text, stored apart, is `textLength` bytes: the offsets
-    // rise from 0 to that length. Whether they split characters can only
-    // be told with the text.
-    static bool checkOffsets(QByteArrayView head, quint32 rows, quint32 columns, bool marked, quint64 textLength,
-                             qint64 at, QString *error);
     // Bytes the marks and offsets of such a segment take before its text;
     // rows * columns must stay below 2^32.
     static quint64 headerBytes(quint32 rows, quint32 columns, bool marked);
@@ -36,7 +30,6 @@ public:
     QByteArrayView cellAt(qsizetype row, qsizetype column) const;
 
 private:
-    // `text` null: the text is not at hand, only its length.
     static bool walkOffsets(QByteArrayView bytes, quint32 rows, quint32 columns, bool marked, quint64 textLength,
                             const char *text, qint64 at, QString *error);
 

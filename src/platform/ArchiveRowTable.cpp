@@ -306,19 +306,55 @@ bool ArchiveRowTable::checkSegment(qsizetype index, QByteArray *scratch, QString
                      .arg(stored.textAt).arg(stored.textPlainLength);
         return false;
     }
-    scratch->resize(stored.plainLength);
+    // The steps are only added up here, so they stream through a small
+    // buffer: unsigned steps rise by themselves, and offsets that start at
+    // 0 and end at the text's length, without passing 32 bits, are sound.
+    const bool marked = !m_layout->markTitle.isEmpty();
+    const quint64 marksBytes = marked ? quint64(stored.rows) * 4 : 0;
+    const quint64 steps = quint64(stored.rows) * m_layout->columns + 1;
+    quint64 seen = 0;
+    quint64 total = 0;
+    bool firstIsZero = true;
+    char carry[4];
+    int carried = 0;
+    const auto addUp = [&](QByteArrayView piece) {
+        qsizetype at = 0;
+        if (seen < marksBytes) {
+            at = qsizetype(qMin<quint64>(marksBytes - seen, quint64(piece.size())));
+            seen += quint64(at);
+        }
+        for (; at < piece.size(); ++at) {
+            carry[carried++] = piece[at];
+            if (carried < 4)
+                continue;
+            carried = 0;
+            const quint32 step = qFromLittleEndian<quint32>(carry);
+            if (seen == marksBytes)
+                firstIsZero = step == 0;
+            seen += 4;
+            total += step;
+            // Whole numbers, where the piece has them, go without the carry.
+            while (piece.size() - at - 1 >= 4) {
+                total += qFromLittleEndian<quint32>(piece.data() + at + 1);
+                at += 4;
+                seen += 4;
+            }
+        }
+        return total <= kMaxLength;
+    };
     QString why;
-    if (!ArchiveCompression::unpackFrame(QByteArrayView(m_block + stored.at, stored.length), scratch, &why)) {
-        *error = QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);
+    if (!ArchiveCompression::unpackFrameInPieces(QByteArrayView(m_block + stored.at, stored.length), stored.plainLength,
+                                                 addUp, &why)) {
+        *error = why.isEmpty() ? QStringLiteral("segment %1: a row table cell ends past 32-bit offsets").arg(index)
+                               : QStringLiteral("a row table segment at block byte %1 %2").arg(stored.at).arg(why);
         return false;
     }
-    const bool marked = !m_layout->markTitle.isEmpty();
-    if (ArchiveRowSegment::offsetsFromSteps(scratch->data(), stored.rows, m_layout->columns, marked, stored.at, error)
-        && ArchiveRowSegment::checkOffsets(*scratch, stored.rows, m_layout->columns, marked, stored.textPlainLength, 0,
-                                           error))
-        return true;
-    *error = QStringLiteral("segment %1: %2").arg(index).arg(*error);
-    return false;
+    if (seen != marksBytes + steps * 4 || !firstIsZero || total != stored.textPlainLength) {
+        *error = QStringLiteral("segment %1: a row table's cells add up to %2 bytes where its text holds %3")
+                     .arg(index).arg(total).arg(stored.textPlainLength);
+        return false;
+    }
+    return true;
 }
 
 void ArchiveRowTable::releaseSegment(qsizetype index) const
