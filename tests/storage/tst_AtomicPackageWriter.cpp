@@ -149,7 +149,9 @@ private Q_SLOTS:
 
         QList<qint64> progress;
         AtomicPackageWriter writer;
-        const qint64 root = rootBytes().size();
+        // The root as written: a root made again may differ in length (two
+        // of its dates are one shared text only within the same second).
+        const qint64 root = newContents().value(u"documentSource.pagestyle"_s).size();
         writer.setProgressHandler([&](qint64 copied, qint64 total) {
             QCOMPARE(total, 2 * 1048576 + 5 + 10 + root);
             progress.append(copied);
