@@ -22,6 +22,22 @@ struct ContextDeleter
     void operator()(ZSTD_DCtx *context) const { ZSTD_freeDCtx(context); }
 };
 
+// A context for unpacking `frame`, or null (with the reason) unless it is
+// one frame and nothing after it: concatenated frames would otherwise
+// decode as one.
+std::unique_ptr<ZSTD_DCtx, ContextDeleter> contextForOneFrame(QByteArrayView frame, QString *error)
+{
+    const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));
+    if (ZSTD_isError(frameSize) || frameSize != size_t(frame.size())) {
+        *error = QStringLiteral("is not one whole compressed frame");
+        return nullptr;
+    }
+    std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
+    if (!context)
+        *error = QStringLiteral("out of memory");
+    return context;
+}
+
 } // namespace
 
 bool ArchiveCompression::isCompressed(QByteArrayView data)
@@ -132,16 +148,9 @@ bool ArchiveCompression::unpackFrame(QByteArrayView frame, QByteArray *out, QStr
 bool ArchiveCompression::unpackFrameInPieces(QByteArrayView frame, qint64 size,
                                              const std::function<bool(QByteArrayView)> &piece, QString *error)
 {
-    std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
-    if (!context) {
-        *error = QStringLiteral("out of memory");
+    const auto context = contextForOneFrame(frame, error);
+    if (!context)
         return false;
-    }
-    const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));
-    if (ZSTD_isError(frameSize) || frameSize != size_t(frame.size())) {
-        *error = QStringLiteral("is not one whole compressed frame");
-        return false;
-    }
     char buffer[64 * 1024];
     ZSTD_inBuffer input{frame.data(), size_t(frame.size()), 0};
     qint64 written = 0;
@@ -187,18 +196,9 @@ qint64 ArchiveCompression::frameContentSize(QByteArrayView frame)
 
 bool ArchiveCompression::unpackFrame(QByteArrayView frame, char *out, qsizetype size, QString *error)
 {
-    std::unique_ptr<ZSTD_DCtx, ContextDeleter> context(ZSTD_createDCtx());
-    if (!context) {
-        *error = QStringLiteral("out of memory");
+    const auto context = contextForOneFrame(frame, error);
+    if (!context)
         return false;
-    }
-    // One frame and nothing after it: concatenated frames would otherwise
-    // decode as one.
-    const size_t frameSize = ZSTD_findFrameCompressedSize(frame.data(), size_t(frame.size()));
-    if (ZSTD_isError(frameSize) || frameSize != size_t(frame.size())) {
-        *error = QStringLiteral("is not one whole compressed frame");
-        return false;
-    }
     const size_t written = ZSTD_decompressDCtx(context.get(), out, size_t(size), frame.data(),
                                                size_t(frame.size()));
     if (ZSTD_isError(written)) {
