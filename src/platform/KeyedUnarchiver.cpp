@@ -35,23 +35,6 @@ KeyedUnarchiver::KeyedUnarchiver(const QByteArray &data, const Limits &limits)
         ArchiveParser::parse(*m_document, data, limits.maxDepth, limits.maxBytes, budgetFor(data.size(), limits));
 }
 
-KeyedUnarchiver::KeyedUnarchiver(QByteArray &&data) : m_document(std::make_shared<ArchiveDocument>())
-{
-    QByteArray owned = std::move(data);
-    const Limits limits;
-    // The bytes are the document's alone once this returns.
-    m_document->setBytesReleasable();
-    if (!ArchiveCompression::isCompressed(owned)) {
-        ArchiveParser::parse(*m_document, owned, limits.maxDepth, limits.maxBytes, budgetFor(owned.size(), limits));
-        return;
-    }
-    QByteArray plain;
-    if (!unpack(owned, limits, &plain))
-        return;
-    owned = QByteArray();
-    parseUnpacked(plain, limits);
-}
-
 KeyedUnarchiver::KeyedUnarchiver(std::shared_ptr<const MappedFile> file)
     : m_document(std::make_shared<ArchiveDocument>())
 {

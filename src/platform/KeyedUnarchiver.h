@@ -36,11 +36,10 @@ public:
     // into memory; a second copy would double that).
     explicit KeyedUnarchiver(const QByteArray &data);
     KeyedUnarchiver(const QByteArray &data, const Limits &limits);
-    // Takes the bytes, so that a packed archive's are released once unpacked
-    // instead of living beside what they unpack to.
-    explicit KeyedUnarchiver(QByteArray &&data);
-    // The same for a mapped file, read in place and kept mapped while any
-    // decoded value may still read it (rows built on first use).
+    // Reads a mapped file in place and keeps it mapped while any decoded
+    // value may still read it (rows built on first use). The archive holds
+    // the only reference, so parts read once (row-table segments) give
+    // their memory back as they are done.
     explicit KeyedUnarchiver(std::shared_ptr<const MappedFile> file);
     ~KeyedUnarchiver();
 

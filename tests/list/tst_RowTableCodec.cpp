@@ -13,6 +13,8 @@
 #include "platform/ArchiveRowTable.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "platform/MappedFile.h"
+#include "platform/FileDescriptor.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PolicyAlertPresenter.h"
 
@@ -63,6 +65,21 @@ struct StoredRows
     ArchiveRowTable table;
     ArchiveArray plain;
 };
+
+// The bytes as the list reader gets them: a mapped file that only the
+// archive goes on to hold.
+std::shared_ptr<const MappedFile> mappedCopy(const QByteArray &bytes, const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(u"mapped.listItems"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return nullptr;
+    file.close();
+    qint64 size = 0;
+    QString error;
+    const FileDescriptor descriptor = FileDescriptor::openRegularFile(path, &size, &error);
+    return MappedFile::map(descriptor, size, &error);
+}
 
 // The rows as the list reader gets them: empty slots and their builder.
 struct DeferredList
@@ -233,11 +250,14 @@ private Q_SLOTS:
         QCborValue::fromCbor(plainArchive, &cborError);
         QCOMPARE(cborError.error, QCborError::NoError);
 
-        // An archive handed the only copy of its bytes gives each segment's
+        // An archive that alone holds its mapped file gives each segment's
         // memory back once read: the rows are whole, and a second read of
         // the same table is refused rather than decoding emptied memory.
         // Shared bytes (above) stay readable any number of times.
-        KeyedUnarchiver owner(QByteArray(bytes.constData(), bytes.size()));
+        const QTemporaryDir mappedDir;
+        auto mapped = mappedCopy(bytes, mappedDir);
+        QVERIFY(mapped);
+        KeyedUnarchiver owner(std::move(mapped));
         const auto once = owner.decodeTopLevelObject<ListItem>(u"listItem");
         QVERIFY2(once, qPrintable(owner.errorString()));
         QCOMPARE(once->tableItemObjectArray(), rows);
@@ -329,10 +349,13 @@ private Q_SLOTS:
         QCOMPARE(fresh.rowAt(1).cellText(u"ID"), u"3");
         QCOMPARE(fresh.rowAt(count - 3), original.at(count - 1));
 
-        // Where the archive holds the only copy of its bytes, a second
-        // reader is refused even before the first has built anything, so
-        // that it cannot find segments released under it.
-        KeyedUnarchiver owner(QByteArray(bytes.constData(), bytes.size()));
+        // Where the archive alone holds its mapped file, a second reader is
+        // refused even before the first has built anything, so that it
+        // cannot find segments released under it.
+        const QTemporaryDir mappedDir;
+        auto mapped = mappedCopy(bytes, mappedDir);
+        QVERIFY(mapped);
+        KeyedUnarchiver owner(std::move(mapped));
         const auto first = owner.decodeTopLevelObject<ListItem>(u"listItem");
         QVERIFY2(first, qPrintable(owner.errorString()));
         QVERIFY(!owner.decodeTopLevelObject<ListItem>(u"listItem"));
